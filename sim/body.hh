@@ -1,0 +1,61 @@
+// Body: the polymorphic base of everything in the world -- vehicles and
+// lights.  The World steps, collides, resets, scatters, sorts and draws
+// bodies through this interface, and a Sensor measures what every body
+// radiates through it.  The defaults make an inert body.
+//
+// Conventions: y points up; angles are radians counter-clockwise from +x;
+// a heading is the direction of the body's local +x axis; offsets on a
+// vehicle are in its own frame (+x forward, +y left).  Radiation kinds
+// pair emitters with sensors: 1 is light, 2 is what vehicles emit.
+#ifndef XTINKERBOT_SIM_BODY_HH
+#define XTINKERBOT_SIM_BODY_HH
+
+#include "lib/point.hh"
+#include "lib/vector.hh"
+
+class View;
+class Vehicle;
+class World;
+
+// v turned counter-clockwise by angle, its length kept (computed in polar
+// form, so the zero vector stays zero).
+Point rotate_polar(Point v, double angle);
+
+class Body {
+  public:
+    Body() : _position(0, 0), _collision_group(0), _radius(0) {}
+    virtual ~Body() {}
+
+    virtual Body *clone() const { return nullptr; }
+    virtual Body *clone_carried(Vehicle *) const { return nullptr; }
+    virtual void embody(World *) {}
+    virtual void place(Point, double) {}
+    virtual void reset() {}
+    virtual double heading() const { return 0.0; }
+    virtual bool emits(int) const { return false; }
+    // What the body delivers at `at'; writes its own position to source.
+    // Only called after emits(kind) returned true.
+    virtual double intensity_at(int, Point &, Point) const { return 0.0; }
+    virtual void observe(const Vector<double> &) {}
+    virtual bool carried_by(const Vehicle *) const { return false; }
+    virtual void collide(Body *) {}
+    virtual bool is_mobile() const { return false; }
+    virtual int layer() const { return 0; }
+    virtual void step(double) {}
+    virtual void record_trail() {}
+    virtual void draw(View *) {}
+    virtual Vehicle *as_vehicle() { return nullptr; }
+
+    Point position() const { return _position; }
+    double x() const { return _position.x; }
+    double y() const { return _position.y; }
+    int collision_group() const { return _collision_group; }
+    double radius() const { return _radius; }
+
+  protected:
+    Point _position;       // centre, world coordinates
+    int _collision_group;  // 0: never collides; else only with the same group
+    double _radius;        // collision radius; 0 for lights
+};
+
+#endif

@@ -1,0 +1,111 @@
+// The node kinds that wiring trees are made of.  The catalogue builds small
+// trees directly; the expression parser builds arbitrary ones from the text
+// of -left-logic and -right-logic.  Operator codes are those of the
+// operator table (lang/operator.hh).
+#ifndef XTINKERBOT_SIM_EXPR_HH
+#define XTINKERBOT_SIM_EXPR_HH
+
+#include "lib/permstr.hh"
+#include "sim/logic.hh"
+
+class ConstExpr : public Logic {
+  public:
+    explicit ConstExpr(double value) : _value(value) {}
+    double value() const { return _value; }
+    double eval(Vector<double> &values, const Vehicle *vehicle) const override;
+
+  private:
+    double _value;
+};
+
+// Reads the vehicle's sensor of that name (0 if it has none), resolved at
+// every evaluation so one tree works on any vehicle.
+class SensorExpr : public Logic {
+  public:
+    explicit SensorExpr(PermString name) : _name(name) {}
+    PermString name() const { return _name; }
+    double eval(Vector<double> &values, const Vehicle *vehicle) const override;
+    void draw(const Vehicle *vehicle, int actuator, View *view) const override;
+    SensorExpr *as_sensor() override { return this; }
+
+  private:
+    PermString _name;
+};
+
+// Bound variable k of a `let': lives at values[sensor count + k].
+class BoundExpr : public Logic {
+  public:
+    explicit BoundExpr(int k) : _k(k) {}
+    int k() const { return _k; }
+    int variable_slot(const Vehicle *vehicle) const override;
+    double eval(Vector<double> &values, const Vehicle *vehicle) const override;
+    void draw(const Vehicle *vehicle, int actuator, View *view) const override;
+
+  private:
+    int _k;
+};
+
+class UnaryExpr : public Logic {
+  public:
+    UnaryExpr(int op, Logic *operand) : _op(op), _operand(operand) {}
+    int op() const { return _op; }
+    Logic *operand() const { return _operand; }
+    double eval(Vector<double> &values, const Vehicle *vehicle) const override;
+    void draw(const Vehicle *vehicle, int actuator, View *view) const override;
+
+  private:
+    int _op;
+    Logic *_operand;
+};
+
+class BinaryExpr : public Logic {
+  public:
+    BinaryExpr(Logic *left, int op, Logic *right)
+        : _left(left), _op(op), _right(right) {}
+    Logic *left() const { return _left; }
+    int op() const { return _op; }
+    Logic *right() const { return _right; }
+    double eval(Vector<double> &values, const Vehicle *vehicle) const override;
+    void draw(const Vehicle *vehicle, int actuator, View *view) const override;
+    BinaryExpr *as_binary() override { return this; }
+
+  private:
+    Logic *_left;
+    int _op;
+    Logic *_right;
+};
+
+class ConditionalExpr : public Logic {
+  public:
+    ConditionalExpr(Logic *condition, Logic *then_branch, Logic *else_branch)
+        : _condition(condition), _then(then_branch), _else(else_branch) {}
+    Logic *condition() const { return _condition; }
+    Logic *then_branch() const { return _then; }
+    Logic *else_branch() const { return _else; }
+    double eval(Vector<double> &values, const Vehicle *vehicle) const override;
+    void draw(const Vehicle *vehicle, int actuator, View *view) const override;
+
+  private:
+    Logic *_condition;
+    Logic *_then;
+    Logic *_else;
+};
+
+// values[sensor] * gain + offset: the catalogue's direct wiring.
+class LinearLogic : public Logic {
+  public:
+    LinearLogic(int sensor, double offset, double gain)
+        : _sensor(sensor), _offset(offset), _gain(gain) {}
+    int sensor() const { return _sensor; }
+    double offset() const { return _offset; }
+    double gain() const { return _gain; }
+    double eval(Vector<double> &values, const Vehicle *vehicle) const override;
+    void draw(const Vehicle *vehicle, int actuator, View *view) const override;
+
+  private:
+    int _sensor;
+    double _offset;
+    double _gain;
+};
+
+#endif
