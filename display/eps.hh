@@ -1,0 +1,16 @@
+// EPS output: the 'o' key writes the picture and every vehicle's trail,
+// fitted with Bezier curves, to the next numbered file of the pattern.
+#ifndef XTINKERBOT_DISPLAY_EPS_HH
+#define XTINKERBOT_DISPLAY_EPS_HH
+
+class World;
+class View;
+
+// True when text is a usable file-name pattern: at most one conversion,
+// which consumes an int (flags and width allowed, then d, i or u).
+bool eps_pattern_ok(const char *text);
+void set_default_eps_pattern();
+void handle_output_eps_option(const char *text);  // -o
+void write_eps(World *world, View *view);
+
+#endif

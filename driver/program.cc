@@ -1,0 +1,3 @@
+#include "driver/program.hh"
+
+const char *program_name = "xtinkerbot";
