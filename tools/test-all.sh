@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The whole test suite, as CI runs it: installs what is missing, then
+#   1. builds and runs every unit and end-to-end test (each end-to-end test
+#      starts its own Xvfb),
+#   2. does the same in an AddressSanitizer + UndefinedBehaviorSanitizer build,
+#   3. builds the libFuzzer targets with clang and runs each for a fixed time.
+# Exits non-zero if anything fails.
+set -uo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+fuzz_seconds=${XT_FUZZ_SECONDS:-60}
+jobs=$(nproc)
+
+"$top/tools/install-deps.sh" || exit 1
+
+failed=()
+step() {  # name, command...
+  local name=$1; shift
+  echo "=== $name"
+  if "$@"; then echo "=== $name: ok"; else echo "=== $name: FAILED"; failed+=("$name"); fi
+}
+
+build() {  # dir, cmake options...
+  local dir=$1; shift
+  cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null && ninja -C "$dir"
+}
+
+step "build" build "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+step "tests" ctest --test-dir "$top/build" --output-on-failure -j "$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
+step "sanitizer build" build "$top/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DXT_SANITIZE=ON
+step "sanitizer tests" ctest --test-dir "$top/build-sanitize" --output-on-failure -j "$jobs"
+
+step "fuzzers" "$top/tools/run-fuzzers.sh" "$fuzz_seconds"
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED: ${failed[*]}"
+  exit 1
+fi
+echo "all test stages passed"
