@@ -33,6 +33,10 @@ class View {
     void pan(double fx, double fy);
     Point top_right() const;
     void reset_transform();
+    // The window pixel of a world coordinate, as the drawing operations
+    // compute it (truncated toward zero, wrapped to 16 bits).
+    int window_x(double x) const;
+    int window_y(double y) const;
 
     Point origin() const { return _origin; }
     double scale_x() const { return _scale_x; }
