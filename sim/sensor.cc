@@ -1,0 +1,57 @@
+#include "sim/sensor.hh"
+
+#include <cmath>
+
+#include "display/view.hh"
+#include "sim/body.hh"
+#include "sim/vehicle.hh"
+#include "sim/world.hh"
+
+Sensor::Sensor(Point mount, int kind, PermString name, double min_angle,
+               double max_angle)
+    : _name(name), _kind(kind), _mount(mount), _min_angle(min_angle),
+      _max_angle(max_angle), _gain(0.1)
+{
+}
+
+// Direction of `to' seen from `from', relative to heading h, in [-pi, pi].
+// One correction each way suffices: the heading is kept within [-pi, pi].
+static double relative_direction(Point from, Point to, double h)
+{
+    double a = std::atan2(to.y - from.y, to.x - from.x) - h;
+    if (a > M_PI)
+        a -= 2 * M_PI;
+    if (a < -M_PI)
+        a += 2 * M_PI;
+    return a;
+}
+
+double Sensor::read(const Vehicle *vehicle) const
+{
+    double h = vehicle->heading();
+    Point s = vehicle->position() + rotate_polar(_mount, h);
+    double total = 0;
+    // Every body in world order, duplicates and the vehicle itself included.
+    for (Body *b : vehicle->world()->bodies()) {
+        if (!b->emits(_kind))
+            continue;
+        Point source;
+        double intensity = b->intensity_at(_kind, source, s);
+        double a = relative_direction(s, source, h);
+        if (a >= _min_angle && a <= _max_angle && !b->carried_by(vehicle))
+            total += intensity * _gain;
+    }
+    return total > 0 ? total : 0;
+}
+
+void Sensor::draw(const Vehicle *vehicle, View *view) const
+{
+    double h = vehicle->heading();
+    int col = vehicle->colour();
+    Point s = vehicle->position() + rotate_polar(_mount, h);
+    Point edge[2] = {s, s + rotate_polar(Point(5, 0), _min_angle + h)};
+    view->draw_lines(col, 2, edge, false);
+    edge[1] = s + rotate_polar(Point(5, 0), _max_angle + h);
+    view->draw_lines(col, 2, edge, false);
+    view->draw_circle(col, s, 5, _min_angle + h, _max_angle + h);
+}

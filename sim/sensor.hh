@@ -1,0 +1,41 @@
+// Sensor: a directional detector mounted on a vehicle.  Each step it sums,
+// over every body of the vehicle's world, the radiation of its kind that
+// arrives from within its field of view.  Sensors hold no per-vehicle
+// state: one object serves a prototype and all of its clones.
+#ifndef XTINKERBOT_SIM_SENSOR_HH
+#define XTINKERBOT_SIM_SENSOR_HH
+
+#include "lib/permstr.hh"
+#include "lib/point.hh"
+
+class Vehicle;
+class View;
+
+class Sensor {
+  public:
+    Sensor(Point mount, int kind, PermString name, double min_angle,
+           double max_angle);
+    virtual ~Sensor() {}
+
+    // The reading on this vehicle now; never negative.
+    virtual double read(const Vehicle *vehicle) const;
+    // The field of view as a wedge of radius 5 in the vehicle's colour.
+    virtual void draw(const Vehicle *vehicle, View *view) const;
+
+    PermString name() const { return _name; }
+    int kind() const { return _kind; }
+    Point mount() const { return _mount; }
+    double min_angle() const { return _min_angle; }
+    double max_angle() const { return _max_angle; }
+    double gain() const { return _gain; }
+
+  private:
+    PermString _name;   // compared by identity
+    int _kind;          // radiation kind it responds to
+    Point _mount;       // vehicle frame: +x forward, +y left
+    double _min_angle;  // field of view, radians relative to the heading,
+    double _max_angle;  // both edges inclusive
+    double _gain;       // factor on every received intensity
+};
+
+#endif
