@@ -1,0 +1,148 @@
+// Key presses are matched first by keysym (arrows, Escape), then by the one
+// byte of text they produce, through key_table below.  Keys work while the
+// animation is paused, so the view can still be moved and redrawn.
+#include "driver/events.hh"
+
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include "display/eps.hh"
+#include "display/view.hh"
+#include "driver/window.hh"
+#include "driver/world_move_alarm.hh"
+#include "sim/world.hh"
+
+Atom delete_window_atom = None;
+
+namespace {
+
+const double pan_step = 0.3333;       // of the window size
+const double fine_pan_step = 0.1111;  // with Control held
+const double zoom_in = 1.2;
+const double faster = 0.8;            // interval factors
+const double slower = 1.25;
+
+void redraw()
+{
+    the_world->draw(the_view);
+}
+
+void write_picture() { write_eps(the_world, the_view); }
+void quit() { quit_requested = true; }
+void restart()
+{
+    the_world->reset();
+    the_world->scatter(true, false, the_view);
+}
+void toggle_trails() { the_view->toggle_trails(); }
+void zoom_out_view() { the_view->zoom(1 / zoom_in); }
+void zoom_in_view() { the_view->zoom(zoom_in); }
+
+void change_speed(double factor)
+{
+    Moment interval = scaled(the_move_alarm->interval(), factor);
+    // Too short an interval would starve the event queue: ignore the key.
+    if (interval < WorldMoveAlarm::min_interval)
+        return;
+    the_move_alarm->set_interval(interval);
+}
+void speed_up() { change_speed(faster); }
+void slow_down() { change_speed(slower); }
+
+struct KeyBinding {
+    unsigned char byte;
+    unsigned char mask;  // bits of the typed byte that must equal `byte'
+    void (*action)();
+    bool redraw;
+};
+
+// 0xEF clears bit 4, so '.' also matches '>' and ',' also matches '<'.
+const KeyBinding key_table[] = {
+    {'o', 0xFF, write_picture, false},
+    {'q', 0xFF, quit, false},
+    {'r', 0xFF, restart, true},
+    {'t', 0xFF, toggle_trails, true},
+    {'-', 0xFF, zoom_out_view, true},
+    {'=', 0xFF, zoom_in_view, true},
+    {'.', 0xEF, speed_up, false},
+    {',', 0xEF, slow_down, false},
+};
+
+bool handle_arrow(KeySym keysym, unsigned state)
+{
+    double s = (state & ControlMask) ? fine_pan_step : pan_step;
+    switch (keysym) {
+    case XK_Left: the_view->pan(-s, 0); break;
+    case XK_Up: the_view->pan(0, s); break;
+    case XK_Right: the_view->pan(s, 0); break;
+    case XK_Down: the_view->pan(0, -s); break;
+    default: return false;
+    }
+    redraw();
+    return true;
+}
+
+void handle_key_press(XKeyEvent *event)
+{
+    char text[5];
+    KeySym keysym = NoSymbol;
+    int n = XLookupString(event, text, sizeof text, &keysym, nullptr);
+    handle_key(keysym, text, n, event->state);
+}
+
+void handle_client_message(XClientMessageEvent *event)
+{
+    if (delete_window_atom != None && event->format == 32
+        && (Atom) event->data.l[0] == delete_window_atom)
+        quit_requested = true;
+}
+
+}  // namespace
+
+void handle_key(KeySym keysym, const char *text, int n, unsigned state)
+{
+    if (handle_arrow(keysym, state))
+        return;
+    if (keysym == XK_Escape) {
+        the_move_alarm->toggle_paused();
+        return;
+    }
+    if (n != 1)
+        return;
+    unsigned char byte = text[0];
+    for (const KeyBinding &k : key_table)
+        if ((byte & k.mask) == k.byte) {
+            k.action();
+            if (k.redraw)
+                redraw();
+            return;
+        }
+}
+
+void handle_event(XEvent *event)
+{
+    if (event->type == MappingNotify) {
+        XRefreshKeyboardMapping(&event->xmapping);
+        return;
+    }
+    if (event->xany.window != the_view->window())
+        return;
+    switch (event->type) {
+    case KeyPress:
+        handle_key_press(&event->xkey);
+        break;
+    case ConfigureNotify:
+        the_view->resize(event->xconfigure.width, event->xconfigure.height);
+        redraw();
+        break;
+    case Expose:
+        if (event->xexpose.count == 0)
+            redraw();
+        break;
+    case ClientMessage:
+        handle_client_message(&event->xclient);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,52 @@
+// WorldMoveAlarm: the heartbeat of the simulation.  Every firing runs the
+// world a few steps, redraws it every few firings, records trail points
+// every sixth firing, and reschedules itself one interval after the moment
+// it fired.  Pausing stops the work but not the rescheduling.
+#ifndef XTINKERBOT_DRIVER_WORLD_MOVE_ALARM_HH
+#define XTINKERBOT_DRIVER_WORLD_MOVE_ALARM_HH
+
+#include "driver/alarm.hh"
+
+class World;
+class View;
+
+class WorldMoveAlarm : public AlarmHooks {
+  public:
+    WorldMoveAlarm(World *world, View *view);
+    ~WorldMoveAlarm() { _alarm.unschedule(); }
+
+    void fire_at(Alarm *alarm, Moment now) override;
+
+    // The shortest interval the speed keys may reach: shorter ones would
+    // keep the main loop firing instead of reading events.
+    static const Moment min_interval;
+
+    Moment interval() const { return _interval; }
+    void set_interval(Moment interval);
+    Moment redraw_period() const { return _redraw_period; }
+    void set_redraw_period(Moment period);
+
+    bool paused() const { return _paused; }
+    void set_paused(bool paused) { _paused = paused; }
+    void toggle_paused() { _paused = !_paused; }
+
+    int tick_count() const { return _tick_count; }
+    int steps_per_tick() const { return _steps_per_tick; }
+    int ticks_per_redraw() const { return _ticks_per_redraw; }
+    Alarm *alarm() { return &_alarm; }
+
+  private:
+    World *_world;
+    View *_view;
+    Alarm _alarm;
+    int _tick_count;        // firings done while not paused
+    bool _paused;
+    Moment _interval;       // time between firings
+    Moment _redraw_period;  // time between redraws
+    int _steps_per_tick;    // max(1, interval / 2.5 ms)
+    int _ticks_per_redraw;  // max(1, redraw period / interval)
+
+    void recompute_counts();
+};
+
+#endif
