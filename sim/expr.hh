@@ -2,6 +2,10 @@
 // trees directly; the expression parser builds arbitrary ones from the text
 // of -left-logic and -right-logic.  Operator codes are those of the
 // operator table (lang/operator.hh).
+//
+// Evaluation and drawing are plain recursive walks.  Every compound node
+// knows its depth, so the parser can refuse to build a tree deeper than
+// those walks may safely recurse (max_tree_depth).
 #ifndef XTINKERBOT_SIM_EXPR_HH
 #define XTINKERBOT_SIM_EXPR_HH
 
@@ -47,24 +51,26 @@ class BoundExpr : public Logic {
 
 class UnaryExpr : public Logic {
   public:
-    UnaryExpr(int op, Logic *operand) : _op(op), _operand(operand) {}
+    UnaryExpr(int op, Logic *operand);
     int op() const { return _op; }
     Logic *operand() const { return _operand; }
+    int depth() const { return _depth; }
     double eval(Vector<double> &values, const Vehicle *vehicle) const override;
     void draw(const Vehicle *vehicle, int actuator, View *view) const override;
 
   private:
     int _op;
     Logic *_operand;
+    int _depth;
 };
 
 class BinaryExpr : public Logic {
   public:
-    BinaryExpr(Logic *left, int op, Logic *right)
-        : _left(left), _op(op), _right(right) {}
+    BinaryExpr(Logic *left, int op, Logic *right);
     Logic *left() const { return _left; }
     int op() const { return _op; }
     Logic *right() const { return _right; }
+    int depth() const { return _depth; }
     double eval(Vector<double> &values, const Vehicle *vehicle) const override;
     void draw(const Vehicle *vehicle, int actuator, View *view) const override;
     BinaryExpr *as_binary() override { return this; }
@@ -73,15 +79,16 @@ class BinaryExpr : public Logic {
     Logic *_left;
     int _op;
     Logic *_right;
+    int _depth;
 };
 
 class ConditionalExpr : public Logic {
   public:
-    ConditionalExpr(Logic *condition, Logic *then_branch, Logic *else_branch)
-        : _condition(condition), _then(then_branch), _else(else_branch) {}
+    ConditionalExpr(Logic *condition, Logic *then_branch, Logic *else_branch);
     Logic *condition() const { return _condition; }
     Logic *then_branch() const { return _then; }
     Logic *else_branch() const { return _else; }
+    int depth() const { return _depth; }
     double eval(Vector<double> &values, const Vehicle *vehicle) const override;
     void draw(const Vehicle *vehicle, int actuator, View *view) const override;
 
@@ -89,6 +96,7 @@ class ConditionalExpr : public Logic {
     Logic *_condition;
     Logic *_then;
     Logic *_else;
+    int _depth;
 };
 
 // values[sensor] * gain + offset: the catalogue's direct wiring.
@@ -107,5 +115,14 @@ class LinearLogic : public Logic {
     double _offset;
     double _gain;
 };
+
+// Nodes on the longest path from node to a leaf: 0 for null, 1 for a leaf
+// or any node kind not declared here.  Constant time.
+int tree_depth(const Logic *node);
+
+// The deepest tree the parser builds.  Evaluation and drawing recurse once
+// per level, so this bounds their stack use (frames are far larger in
+// sanitizer builds); real wirings are a few levels deep.
+enum { max_tree_depth = 1000 };
 
 #endif

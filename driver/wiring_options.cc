@@ -1,0 +1,28 @@
+// -left-logic / -right-logic: each text is parsed at once, with its own
+// filler, tokenizer and parser, into a tree that the vehicles named
+// afterwards share.  Errors are reported and never stop the start-up.
+#include "driver/wiring_options.hh"
+
+#include "driver/body_options.hh"
+#include "lang/operator.hh"
+#include "lang/token.hh"
+#include "lang/yuck.hh"
+
+Logic *parse_wiring(const char *text)
+{
+    StringTokenBufferFiller filler("<argument>", text);
+    Tokenizer tokenizer(&filler);
+    ExprParser parser(&tokenizer);
+    return parser.parse(-1, opNone);
+}
+
+void handle_logic_option(int id, const char *text)
+{
+    // Stored even when null: a text that yields nothing cancels an
+    // earlier one.
+    Logic *logic = parse_wiring(text);
+    if (id == 308)
+        set_left_logic(logic);
+    else if (id == 309)
+        set_right_logic(logic);
+}
