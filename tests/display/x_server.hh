@@ -1,0 +1,91 @@
+// A private Xvfb for tests that need a real X server.  Xvfb picks a free
+// display number itself (-displayfd) and is killed when the object goes.
+// available() is false when Xvfb cannot be started; tests then skip.
+#ifndef XTINKERBOT_TESTS_DISPLAY_X_SERVER_HH
+#define XTINKERBOT_TESTS_DISPLAY_X_SERVER_HH
+
+#include <X11/Xlib.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+class TestXServer {
+  public:
+    // extra: further Xvfb arguments, such as "-extension" "DOUBLE-BUFFER".
+    explicit TestXServer(std::vector<std::string> extra = {})
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        _pid = fork();
+        if (_pid == 0) {
+            close(fds[0]);
+            std::vector<std::string> args = {"Xvfb", "-displayfd",
+                                             std::to_string(fds[1]), "-screen",
+                                             "0", "1280x1024x24", "-nolisten",
+                                             "tcp"};
+            args.insert(args.end(), extra.begin(), extra.end());
+            std::vector<char *> argv;
+            for (std::string &a : args)
+                argv.push_back(&a[0]);
+            argv.push_back(nullptr);
+            int null_fd = open("/dev/null", O_WRONLY);
+            if (null_fd >= 0)
+                dup2(null_fd, 2);
+            execvp("Xvfb", argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        char buf[32] = {0};
+        ssize_t n = _pid > 0 ? read(fds[0], buf, sizeof buf - 1) : -1;
+        close(fds[0]);
+        if (n > 0) {
+            _name = std::string(":") + std::to_string(atoi(buf));
+            _display = XOpenDisplay(_name.c_str());
+        }
+    }
+    ~TestXServer()
+    {
+        if (_display)
+            XCloseDisplay(_display);
+        if (_pid > 0) {
+            kill(_pid, SIGTERM);
+            waitpid(_pid, nullptr, 0);
+        }
+    }
+
+    bool available() const { return _display != nullptr; }
+    Display *display() const { return _display; }
+    const std::string &name() const { return _name; }
+
+    // A mapped top-level window of the given size, ready for drawing.
+    Window map_window(int width, int height)
+    {
+        int screen = DefaultScreen(_display);
+        Window w = XCreateSimpleWindow(_display, RootWindow(_display, screen),
+                                       0, 0, width, height, 0, 0, 0);
+        XSelectInput(_display, w, ExposureMask);
+        XMapWindow(_display, w);
+        XEvent e;
+        do
+            XNextEvent(_display, &e);
+        while (e.type != Expose);
+        return w;
+    }
+
+  private:
+    pid_t _pid = -1;
+    std::string _name;
+    Display *_display = nullptr;
+
+    TestXServer(const TestXServer &) = delete;
+    TestXServer &operator=(const TestXServer &) = delete;
+};
+
+#endif
