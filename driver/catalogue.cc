@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "lang/operator.hh"
 #include "sim/actuator.hh"
 #include "sim/expr.hh"
 #include "sim/light.hh"
@@ -18,9 +19,6 @@
 
 BodyCatalogue *the_catalogue = nullptr;
 
-// Operator codes of the wiring language used by the catalogue's trees.
-static const int op_multiply = '*';
-static const int op_flip = 279;  // x -> 1 - min(1, max(0, x))
 
 static const double vehicle_length = 20.0;
 static const double vehicle_width = 12.0;
@@ -61,8 +59,8 @@ static const FamilyWirings &family_wirings()
         w.l0 = new LinearLogic(0, 0.0, 1.0);
         w.l1 = new LinearLogic(1, 0.0, 1.0);
         Logic *k = new ConstExpr(0.3);
-        w.e0 = new BinaryExpr(new UnaryExpr(op_flip, w.l0), op_multiply, k);
-        w.e1 = new BinaryExpr(new UnaryExpr(op_flip, w.l1), op_multiply, k);
+        w.e0 = new BinaryExpr(new UnaryExpr(opFlip, w.l0), '*', k);
+        w.e1 = new BinaryExpr(new UnaryExpr(opFlip, w.l1), '*', k);
     }
     return w;
 }
