@@ -3,8 +3,16 @@
 #ifndef XTINKERBOT_DISPLAY_EPS_HH
 #define XTINKERBOT_DISPLAY_EPS_HH
 
+#include "lib/string.hh"
+
 class World;
 class View;
+
+// The file-name pattern, a printf format taking the file number; empty or
+// "-" means standard output.
+extern String eps_name_pattern;
+// The number used for the last file name; only grows.
+extern int eps_file_number;
 
 // True when text is a usable file-name pattern: at most one conversion,
 // which consumes an int (flags and width allowed, then d, i or u).
