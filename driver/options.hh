@@ -1,0 +1,49 @@
+// The program's command-line options as data: the option table that Argkit
+// reads (rows in search order, which decides some abbreviations), the ids
+// its rows return, and the help, version and usage texts.
+#ifndef XTINKERBOT_DRIVER_OPTIONS_HH
+#define XTINKERBOT_DRIVER_OPTIONS_HH
+
+#include <cstdio>
+
+#include "lib/argkit.hh"
+
+// Ids returned by Argkit_ParseNext; rows sharing an id are synonyms.
+// 315 and 316 belong to no row.
+enum OptionId {
+    optXrm = 300,
+    optDisplay = 301,
+    optGeometry = 302,
+    optVersion = 303,
+    optHelp = 304,
+    optDoubleBuffer = 305,
+    optTrails = 306,
+    optOutputEps = 307,
+    optLeftLogic = 308,
+    optRightLogic = 309,
+    optCrossLogic = 310,
+    optStaticFriction = 311,
+    optDynamicFriction = 312,
+    optFriction = 313,
+    optAngularFriction = 314,
+    optLights = 317
+};
+
+const int option_count = 22;
+
+// Argkit normalises the rows in place when a parser is created (it adds
+// Argkit_NeedsValue to rows with a value kind), so the table is writable;
+// normalising twice changes nothing.
+extern Argkit_Spec option_table[option_count];
+
+// Prefix classes: '-' introduces short and long options, '+' negated ones.
+const int minus_prefix_class = Argkit_ShortPrefix | Argkit_LongPrefix;
+const int plus_prefix_class = Argkit_NegShortPrefix | Argkit_NegLongPrefix;
+
+extern const char program_version[];  // "0.9"
+
+void write_help(FILE *f, const char *program);
+void write_version(FILE *f);
+void write_usage(FILE *f, const char *program);
+
+#endif

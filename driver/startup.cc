@@ -1,0 +1,125 @@
+// The frame of the start-up.  The order matters: the catalogue, the EPS
+// pattern, the template light and the world must exist before the first
+// option or operand is applied to them.  Each option's effect belongs to
+// the module that owns it; this file only dispatches.
+#include "driver/startup.hh"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "display/eps.hh"
+#include "driver/body_options.hh"
+#include "driver/catalogue.hh"
+#include "driver/options.hh"
+#include "driver/program.hh"
+#include "driver/wiring_options.hh"
+#include "sim/world.hh"
+
+// Help and version end the program; a text that could not be written is a
+// failure, not a success.
+[[noreturn]] static void exit_after_text()
+{
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "%s: error writing to standard output\n", program_name);
+        std::exit(1);
+    }
+    std::exit(0);
+}
+
+static void apply_option(int id, const Argkit_Context *cli, StartupSettings &settings)
+{
+    switch (id) {
+      case optXrm:
+        settings.xrm_lines.push_back(cli->value_text);
+        break;
+      case optDisplay:
+        settings.display_name = cli->value_text;
+        break;
+      case optGeometry:
+        settings.geometry_spec = cli->value_text;
+        break;
+      case optVersion:
+        write_version(stdout);
+        exit_after_text();
+      case optHelp:
+        write_help(stdout, program_name);
+        exit_after_text();
+      case optDoubleBuffer:
+        settings.double_buffer = !cli->is_negated;
+        break;
+      case optTrails:
+        settings.show_trails = !cli->is_negated;
+        break;
+      case optOutputEps:
+        handle_output_eps_option(cli->value_text);
+        break;
+      case optLeftLogic:
+      case optRightLogic:
+        handle_logic_option(id, cli->value_text);
+        break;
+      case optCrossLogic:
+        handle_cross_option(cli->is_negated);
+        break;
+      case optLights:
+        handle_lights_option(cli->is_negated, cli->has_value, cli->value.d);
+        break;
+      case optStaticFriction:
+        the_world->set_static_friction(cli->value.d);
+        break;
+      case optDynamicFriction:
+        the_world->set_dynamic_friction(cli->value.d);
+        break;
+      case optFriction:
+        the_world->set_static_friction(cli->value.d);
+        the_world->set_dynamic_friction(0.8 * cli->value.d);
+        break;
+      case optAngularFriction:
+        the_world->set_angular_friction(cli->value.d);
+        break;
+      default:  // ids no handler claims are ignored
+        break;
+    }
+}
+
+void read_options(Argkit_Context *cli, StartupSettings &settings)
+{
+    for (;;) {
+        int r = Argkit_ParseNext(cli);
+        if (r == Argkit_End)
+            return;
+        if (r == Argkit_Operand)
+            handle_operand(cli->value_text);
+        else if (r == Argkit_Invalid) {
+            // Argkit has already said what was wrong.
+            write_usage(stderr, program_name);
+            std::exit(1);
+        } else if (r > 0)
+            apply_option(r, cli, settings);
+    }
+}
+
+void read_command_line(int argc, char **argv, StartupSettings &settings)
+{
+    // There can never be more -xrm options than elements.
+    settings.xrm_lines.reserve(argc);
+
+    // The parser lives until the process ends, like the argv it points into.
+    Argkit_Context *cli = Argkit_Create(argc, argv, option_count, option_table);
+    if (!cli) {
+        const char *name = argc > 0 && argv[0] ? std::strrchr(argv[0], '/') : nullptr;
+        name = name ? name + 1 : (argc > 0 && argv[0] ? argv[0] : program_name);
+        std::fprintf(stderr, "%s: out of memory\n", name);
+        std::exit(1);
+    }
+    Argkit_SetPrefixChar(cli, '-', minus_prefix_class);
+    Argkit_SetPrefixChar(cli, '+', plus_prefix_class);
+    program_name = Argkit_InvokedName(cli);
+
+    build_catalogue();
+    set_default_eps_pattern();
+    create_vehicle_light();
+    the_world = new World;
+
+    read_options(cli, settings);
+}
