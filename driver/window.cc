@@ -158,11 +158,15 @@ void wait_for_events(Display *display)
 void main_loop(Display *display)
 {
     XEvent event;
-    while (!quit_requested) {
+    while (true) {
         while (XPending(display)) {
             XNextEvent(display, &event);
             handle_event(&event);
         }
+        // Tested before sleeping: wait_for_events returns only when input
+        // arrives, and after a lone 'q' or delete request none may come.
+        if (quit_requested)
+            break;
         wait_for_events(display);
     }
 }
