@@ -1,0 +1,86 @@
+// The simulation step runs hundreds of times a second: once the per-vehicle
+// scratch vectors have grown, stepping, colliding and sensing must not
+// touch the heap.  Global operator new is replaced here to count.
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include <gtest/gtest.h>
+
+#include "display/view.hh"
+#include "sim/actuator.hh"
+#include "sim/light.hh"
+#include "sim/logic.hh"
+#include "sim/sensor.hh"
+#include "sim/vehicle.hh"
+#include "sim/world.hh"
+
+namespace {
+long allocations = 0;
+}
+
+void *operator new(std::size_t n)
+{
+    allocations++;
+    if (void *p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void *operator new[](std::size_t n)
+{
+    return operator new(n);
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete[](void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void *p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Reads sensor 0 and appends a bound variable, as `let' wirings do.
+class ReadAndBind : public Logic {
+  public:
+    double eval(Vector<double> &values, const Vehicle *) const override
+    {
+        values.push_back(values[0] * 2);
+        return values.back();
+    }
+};
+
+TEST(StepAllocationTest, SteadyStateStepsAllocateNothing)
+{
+    Sensor left(Point(10, -6), 1, "left", -M_PI, M_PI);
+    Sensor right(Point(10, 6), 1, "right", -M_PI / 2, 3 * M_PI / 4);
+    Actuator al(Point(-10, -10), 1), ar(Point(-10, 10), 1);
+    Light lamp(static_cast<Vehicle *>(nullptr), 1, -M_PI, M_PI, 6);
+    ThresholdLight beacon(static_cast<Vehicle *>(nullptr), 1, -M_PI, M_PI, 4, 0.1);
+    World w;
+    for (int i = 0; i < 20; i++) {
+        Vehicle *v = new Vehicle(20, 12);
+        v->add_sensor(&left);
+        v->add_sensor(&right);
+        v->add_actuator(&al, new ReadAndBind);
+        v->add_actuator(&ar, nullptr);
+        v->add_light(i % 2 ? static_cast<Light *>(&lamp) : &beacon);
+        w.add_body(v);
+    }
+    w.add_body(new TimedLight(Point(0, 0), 1, 320, -M_PI, M_PI, 8));
+    View view(200, 200);  // crowded, so that pairs collide
+    w.scatter(true, false, &view);
+    for (int i = 0; i < 3; i++) {
+        w.step();
+        w.collide_pairs();
+    }
+
+    long before = allocations;
+    for (int i = 0; i < 100; i++) {
+        w.step();
+        w.collide_pairs();
+    }
+    EXPECT_EQ(before, allocations);
+    Vehicle *v = w.bodies()[0]->as_vehicle();
+    ASSERT_NE(nullptr, v);
+    EXPECT_NE(Point(0, 0), v->velocity());  // the steps did move things
+}
+
+}  // namespace
