@@ -60,9 +60,12 @@ Landmark ExprParser::pending_landmark() const
     return _tokenizer->landmark();
 }
 
+// Reported once: the parse then unwinds, and the levels it passes through
+// may hit the limit again.
 void ExprParser::report_too_deep(const Landmark &where)
 {
-    where.error("expression nested too deeply");
+    if (!_too_deep)
+        where.error("expression nested too deeply");
     _too_deep = true;
 }
 
