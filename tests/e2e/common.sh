@@ -19,7 +19,9 @@
 #
 # Functions:
 #   xt_start ARGS...      start "$XT_BIN" ARGS in the background (cwd XT_TMP,
-#                         stdout/stderr to the files above) and wait up to
+#                         stdout/stderr appended to the files above, which
+#                         it empties first; ': >"$XT_STDERR"' later is
+#                         safe) and wait up to
 #                         10 s for its window; fails the test if none appears
 #   xt_run ARGS...        run "$XT_BIN" ARGS to completion (no window
 #                         expected, 10 s limit), setting XT_STATUS
@@ -100,7 +102,10 @@ xt_start_server() {
 }
 
 xt_start() {
-    (cd "$XT_TMP" && exec "$XT_BIN" "$@" >"$XT_STDOUT" 2>"$XT_STDERR") &
+    # Appending, so a test may empty the files while the program runs.
+    : >"$XT_STDOUT"
+    : >"$XT_STDERR"
+    (cd "$XT_TMP" && exec "$XT_BIN" "$@" >>"$XT_STDOUT" 2>>"$XT_STDERR") &
     XT_PID=$!
     XT_WIN=
     local i
