@@ -192,16 +192,16 @@ class Vector<T *> {
     bool empty() const { return _v.empty(); }
 
     T *at(int i) const { return static_cast<T *>(_v.at(i)); }
-    T *&at(int i) { return reinterpret_cast<T *&>(_v.at(i)); }
+    T *&at(int i) { return *slot(&_v.at(i)); }
     T *operator[](int i) const { return at(i); }
     T *&operator[](int i) { return at(i); }
     T *back() const { return static_cast<T *>(_v.back()); }
-    T *&back() { return reinterpret_cast<T *&>(_v.back()); }
+    T *&back() { return *slot(&_v.back()); }
 
-    T **begin() { return reinterpret_cast<T **>(_v.begin()); }
-    T **end() { return reinterpret_cast<T **>(_v.end()); }
-    T *const *begin() const { return reinterpret_cast<T *const *>(_v.begin()); }
-    T *const *end() const { return reinterpret_cast<T *const *>(_v.end()); }
+    T **begin() { return slot(_v.begin()); }
+    T **end() { return slot(_v.end()); }
+    T *const *begin() const { return slot(_v.begin()); }
+    T *const *end() const { return slot(_v.end()); }
 
     void push_back(T *e) { _v.push_back((void *) e); }
     void pop_back() { _v.pop_back(); }
@@ -214,6 +214,14 @@ class Vector<T *> {
 
   private:
     Vector<void *> _v;
+
+    // The untyped slots seen as typed ones.  Going through void * (not a
+    // reinterpret_cast of void **) also works when T is const-qualified.
+    static T **slot(void **p) { return static_cast<T **>(static_cast<void *>(p)); }
+    static T *const *slot(void *const *p)
+    {
+        return static_cast<T *const *>(static_cast<const void *>(p));
+    }
 };
 
 #endif
