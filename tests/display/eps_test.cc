@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
@@ -96,21 +97,25 @@ class EPSFiles : public ::testing::Test {
         return testing::internal::GetCapturedStderr();
     }
 
+    // Bodies for a world built by hand; the world owns none of them.
+    Vehicle *vehicle_at(Point p)
+    {
+        Vehicle *v = new Vehicle(20, 10);
+        owned.emplace_back(v);
+        v->place(p, 0);
+        return v;
+    }
+    Light *light_at(Point p, double strength)
+    {
+        Light *l = new Light(p, 1, -M_PI, M_PI, strength);
+        owned.emplace_back(l);
+        return l;
+    }
+
     std::string dir;
     String saved_pattern;
+    std::vector<std::unique_ptr<Body>> owned;
 };
-
-Vehicle *vehicle_at(Point p)
-{
-    Vehicle *v = new Vehicle(20, 10);
-    v->place(p, 0);
-    return v;
-}
-
-Light *light_at(Point p, double strength)
-{
-    return new Light(p, 1, -M_PI, M_PI, strength);
-}
 
 // A vehicle-like trail that wanders and turns, for documents worth rendering.
 void drive(Vehicle *v, Point start, double heading, int n)
@@ -479,6 +484,7 @@ TEST_F(EPSFiles, FullStandardOutputIsReported)
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(err, "");
     EXPECT_EQ(out.compare(0, 11, "%!PS-Adobe-"), 0);
+    EXPECT_EQ(out.find("%%EOF"), out.size() - 6) << "more than one document";
 }
 
 TEST_F(EPSFiles, DocumentsRenderWithGhostscript)
