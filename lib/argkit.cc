@@ -127,11 +127,18 @@ static void buffer_putc(MessageBuffer *b, char c)
     buffer_append(b, &c, 1);
 }
 
+/* Bytes 128 to 255 arrive as negative values (passed as signed chars).
+   The one whose caret form would be a NUL (0xC0, arriving as -64) is
+   printed in octal: a NUL would cut the message short. */
 static void append_char_code(MessageBuffer *b, int c)
 {
     if (c >= 32 && c <= 126)
         buffer_putc(b, (char) c);
-    else if (c < 32) {
+    else if (c == -64) {
+        char octal[16];
+        snprintf(octal, sizeof octal, "\\%03o", (unsigned char) c);
+        buffer_puts(b, octal);
+    } else if (c < 32) {
         buffer_putc(b, '^');
         buffer_putc(b, (char) (c + 64));
     } else {

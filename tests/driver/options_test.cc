@@ -263,6 +263,8 @@ TEST(OptionTable, UnrecognisedOptions)
         {{"-t\xE9"}, "306 invalid", "xtinkerbot: unrecognized option `-^)'\n"},
         {{"-t\x01"}, "306 invalid", "xtinkerbot: unrecognized option `-^A'\n"},
         {{"-t\x7F"}, "306 invalid", "xtinkerbot: unrecognized option `-\\177'\n"},
+        // 0xC0 would print as ^ and a NUL, which would cut the message.
+        {{"-t\xC0"}, "306 invalid", "xtinkerbot: unrecognized option `-\\300'\n"},
     });
 }
 
