@@ -18,7 +18,38 @@
 class TestXServer {
   public:
     // extra: further Xvfb arguments, such as "-extension" "DOUBLE-BUFFER".
+    // Servers started at the same moment by other processes may race for
+    // a display number, so a failed start is retried a few times.
     explicit TestXServer(std::vector<std::string> extra = {})
+    {
+        for (int attempt = 0; attempt < 5 && !_display; attempt++) {
+            stop();
+            start(extra);
+        }
+    }
+    ~TestXServer() { stop(); }
+
+    bool available() const { return _display != nullptr; }
+    Display *display() const { return _display; }
+    const std::string &name() const { return _name; }
+
+    // A mapped top-level window of the given size, ready for drawing.
+    Window map_window(int width, int height)
+    {
+        int screen = DefaultScreen(_display);
+        Window w = XCreateSimpleWindow(_display, RootWindow(_display, screen),
+                                       0, 0, width, height, 0, 0, 0);
+        XSelectInput(_display, w, ExposureMask);
+        XMapWindow(_display, w);
+        XEvent e;
+        do
+            XNextEvent(_display, &e);
+        while (e.type != Expose);
+        return w;
+    }
+
+  private:
+    void start(std::vector<std::string> extra)
     {
         int fds[2];
         if (pipe(fds) != 0)
@@ -42,44 +73,34 @@ class TestXServer {
             _exit(127);
         }
         close(fds[1]);
+        // Read up to the newline: closing the pipe early makes the server's
+        // write of the rest fail, and the server then exits.
         char buf[32] = {0};
-        ssize_t n = _pid > 0 ? read(fds[0], buf, sizeof buf - 1) : -1;
+        size_t n = 0;
+        while (_pid > 0 && n < sizeof buf - 1) {
+            ssize_t k = read(fds[0], buf + n, 1);
+            if (k <= 0 || buf[n] == '\n')
+                break;
+            n++;
+        }
         close(fds[0]);
         if (n > 0) {
             _name = std::string(":") + std::to_string(atoi(buf));
             _display = XOpenDisplay(_name.c_str());
         }
     }
-    ~TestXServer()
+    void stop()
     {
         if (_display)
             XCloseDisplay(_display);
+        _display = nullptr;
         if (_pid > 0) {
             kill(_pid, SIGTERM);
             waitpid(_pid, nullptr, 0);
         }
+        _pid = -1;
     }
 
-    bool available() const { return _display != nullptr; }
-    Display *display() const { return _display; }
-    const std::string &name() const { return _name; }
-
-    // A mapped top-level window of the given size, ready for drawing.
-    Window map_window(int width, int height)
-    {
-        int screen = DefaultScreen(_display);
-        Window w = XCreateSimpleWindow(_display, RootWindow(_display, screen),
-                                       0, 0, width, height, 0, 0, 0);
-        XSelectInput(_display, w, ExposureMask);
-        XMapWindow(_display, w);
-        XEvent e;
-        do
-            XNextEvent(_display, &e);
-        while (e.type != Expose);
-        return w;
-    }
-
-  private:
     pid_t _pid = -1;
     std::string _name;
     Display *_display = nullptr;
