@@ -114,7 +114,9 @@ void read_command_line(int argc, char **argv, StartupSettings &settings)
     }
     Argkit_SetPrefixChar(cli, '-', minus_prefix_class);
     Argkit_SetPrefixChar(cli, '+', plus_prefix_class);
-    program_name = Argkit_InvokedName(cli);
+    // Without an argv[0] (argc 0) the default name stays.
+    if (*Argkit_InvokedName(cli))
+        program_name = Argkit_InvokedName(cli);
 
     build_catalogue();
     set_default_eps_pattern();
