@@ -125,9 +125,14 @@ void build_catalogue()
 
     Actuator *al = new Actuator(Point(-10, -10), 1.0);
     Actuator *ar = new Actuator(Point(-10, 10), 1.0);
-    add_family(two_sensor_base(al, ar, -pi, pi, -pi, pi), "", c);
-    add_family(two_sensor_base(al, ar, -3 * pi / 4, pi / 2, -pi / 2, 3 * pi / 4),
-               "p", c);
+    // The two family templates are never registered: once their clones
+    // exist, nothing refers to them (the clones share only their parts).
+    Vehicle *wide = two_sensor_base(al, ar, -pi, pi, -pi, pi);
+    add_family(wide, "", c);
+    delete wide;
+    Vehicle *narrow = two_sensor_base(al, ar, -3 * pi / 4, pi / 2, -pi / 2, 3 * pi / 4);
+    add_family(narrow, "p", c);
+    delete narrow;
 
     c->insert("l", new Light(Point(0, 0), 1, -pi, pi, 8.0));
     c->insert("timel", new TimedLight(Point(0, 0), 1, 320, -pi, pi, 8.0));

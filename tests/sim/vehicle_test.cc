@@ -15,6 +15,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 // A wiring that always drives with the same value.
 class FixedDrive : public Logic {
   public:
@@ -31,7 +46,7 @@ Actuator left_motor(Point(-10, 10), 1.0);
 
 class VehicleTest : public ::testing::Test {
   protected:
-    World world;
+    World &world = lasting_world();
 
     // A vehicle at rest at the origin, heading 0, in the world.
     Vehicle *embodied(Vehicle *v)
@@ -256,7 +271,7 @@ TEST_F(VehicleTest, CollisionAcrossTheLineKeepsTheCrossingPart)
 {
     // The other moves across the line of centres: nothing is handed over.
     Vehicle *a = embodied(new Vehicle(20, 12));
-    Vehicle *b = new Vehicle(20, 12);
+    Vehicle *b = keep(new Vehicle(20, 12));
     b->place(Point(15, 0), 0);
     b->set_velocity(Point(0, 2));
     a->collide(b);
@@ -269,10 +284,10 @@ TEST_F(VehicleTest, CollisionAcrossTheLineKeepsTheCrossingPart)
 TEST_F(VehicleTest, CollisionNeedsEuclideanOverlap)
 {
     Vehicle *a = embodied(new Vehicle(20, 12));
-    Vehicle *b = new Vehicle(20, 12);
+    Vehicle *b = keep(new Vehicle(20, 12));
     b->place(Point(12, 12), 0);  // distance 16.97 < 20
     b->set_velocity(Point(-1, -1));
-    Vehicle *c = new Vehicle(20, 12);
+    Vehicle *c = keep(new Vehicle(20, 12));
     c->place(Point(15, 15), 0);  // distance ~21.2 > 20
     c->set_velocity(Point(-1, -1));
     a->collide(c);
@@ -284,10 +299,10 @@ TEST_F(VehicleTest, CollisionNeedsEuclideanOverlap)
 TEST_F(VehicleTest, UnequalMassesWarnOnceAndStillExchange)
 {
     Vehicle *a = embodied(new Vehicle(20, 12));
-    Vehicle *b = new Vehicle(10, 10);
+    Vehicle *b = keep(new Vehicle(10, 10));
     b->place(Point(10, 0), 0);
     b->set_velocity(Point(-1, 0));
-    Vehicle *c = new Vehicle(30, 12);
+    Vehicle *c = keep(new Vehicle(30, 12));
     c->place(Point(0, 10), 0);
     testing::internal::CaptureStderr();
     a->collide(b);
@@ -372,7 +387,7 @@ TEST(VehicleDeathTest, OutOfRangeIndexesAreProgrammingErrors)
 
 TEST(VehicleDeathTest, EmbodyingTwiceStops)
 {
-    World w;
+    World &w = lasting_world();
     Vehicle *v = new Vehicle(20, 12);
     w.add_body(v);
     EXPECT_DEATH(w.add_body(v), "embody: Assertion `!_world' failed");
@@ -392,7 +407,7 @@ TEST_F(VehicleTest, CloneSharesPartsButNotState)
     proto->step(0.1);
     proto->record_trail();
 
-    Vehicle *c = proto->clone();
+    Vehicle *c = keep(proto->clone());
     EXPECT_EQ(nullptr, c->world());
     EXPECT_TRUE(c->trail().empty());
     EXPECT_EQ(0, c->force_total());

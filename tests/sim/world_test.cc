@@ -9,6 +9,21 @@
 
 namespace {
 
+// Bodies live until the process ends, as they do in the program; keeping
+// what a test creates reachable tells the leak checker the same.
+template <typename T>
+T *keep(T *p)
+{
+    static Vector<T *> *kept = new Vector<T *>;
+    kept->push_back(p);
+    return p;
+}
+
+World &lasting_world()
+{
+    return *keep(new World);
+}
+
 // Counts the drawing operations; a headless view draws nothing itself.
 class CountingView : public View {
   public:
@@ -23,7 +38,7 @@ class CountingView : public View {
 
 TEST(WorldTest, FrictionDefaultsAndSetters)
 {
-    World w;
+    World &w = lasting_world();
     EXPECT_EQ(0.2, w.static_friction());
     EXPECT_EQ(0.2, w.dynamic_friction());
     EXPECT_EQ(0.3, w.angular_friction());
@@ -40,7 +55,7 @@ TEST(WorldTest, FrictionDefaultsAndSetters)
 
 TEST(WorldTest, AnEmptyWorldDoesNothing)
 {
-    World w;
+    World &w = lasting_world();
     CountingView view;
     w.reset();
     w.scatter(true, true, &view);
@@ -57,7 +72,7 @@ class CollideTest : public ::testing::TestWithParam<Point> {};
 
 TEST_P(CollideTest, PairTestUsesTheCoordinateDifferenceSum)
 {
-    World w;
+    World &w = lasting_world();
     Vehicle *a = new Vehicle(20, 12);
     Vehicle *b = new Vehicle(20, 12);
     b->place(GetParam(), 0);
@@ -79,7 +94,7 @@ TEST(WorldTest, CollisionsSeeEarlierPairsAndOnlyTheEarlierBodyIsCalled)
 {
     // a at rest, b at rest, c moving left: pair (a,c) is handled before
     // (b,c) and hands c's motion to a, so (b,c) then finds c at rest.
-    World w;
+    World &w = lasting_world();
     Vehicle *a = new Vehicle(20, 12);
     Vehicle *b = new Vehicle(20, 12);
     Vehicle *c = new Vehicle(20, 12);
@@ -98,7 +113,7 @@ TEST(WorldTest, CollisionsSeeEarlierPairsAndOnlyTheEarlierBodyIsCalled)
 
 TEST(WorldTest, OnlyCollidingBodiesJoinTheCollidingList)
 {
-    World w;
+    World &w = lasting_world();
     Light *l = new Light(Point(0, 0), 1, -M_PI, M_PI, 8);
     Vehicle *v = new Vehicle(20, 12);
     w.add_body(l);
@@ -111,7 +126,7 @@ TEST(WorldTest, OnlyCollidingBodiesJoinTheCollidingList)
 
 TEST(WorldTest, ScatterPlacesVehiclesInTheVisibleRegionAndKeepsLights)
 {
-    World w;
+    World &w = lasting_world();
     View view(640, 520);
     Light *l = new Light(Point(1000, 2000), 1, -M_PI, M_PI, 8);
     w.add_body(l);
@@ -133,7 +148,7 @@ TEST(WorldTest, ScatterPlacesVehiclesInTheVisibleRegionAndKeepsLights)
 
 TEST(WorldTest, ScatterPlacesFixedBodiesOnlyWhenAsked)
 {
-    World w;
+    World &w = lasting_world();
     View view(640, 520);
     Light *l = new Light(Point(1000, 2000), 1, -M_PI, M_PI, 8);
     Vehicle *v = new Vehicle(20, 12);
@@ -148,7 +163,7 @@ TEST(WorldTest, ScatterPlacesFixedBodiesOnlyWhenAsked)
 
 TEST(WorldTest, SortingPutsVehiclesFirstAndKeepsTheOrderOfAddition)
 {
-    World w;
+    World &w = lasting_world();
     View view(640, 520);
     Light *l1 = new Light(Point(0, 0), 1, -M_PI, M_PI, 8);
     Light *l2 = new Light(Point(9, 0), 1, -M_PI, M_PI, 8);
@@ -174,7 +189,7 @@ TEST(WorldTest, SortingPutsVehiclesFirstAndKeepsTheOrderOfAddition)
 
 TEST(WorldTest, ABodyListedTwiceIsSteppedAndDrawnTwice)
 {
-    World w;
+    World &w = lasting_world();
     CountingView view;
     TimedLight *t = new TimedLight(Point(0, 0), 1, 10, -M_PI, M_PI, 8);
     w.add_body(t);
@@ -189,7 +204,7 @@ TEST(WorldTest, ABodyListedTwiceIsSteppedAndDrawnTwice)
 
 TEST(WorldTest, StepMovesEveryVehicleAndRecordTrailsAppends)
 {
-    World w;
+    World &w = lasting_world();
     Vehicle *a = new Vehicle(20, 12);
     Vehicle *b = new Vehicle(20, 12);
     w.add_body(a);
