@@ -93,6 +93,12 @@ void Vehicle::embody(World *world)
 
 double wrap_heading(double h)
 {
+    // Subtracting turns one by one never ends for an infinite heading, nor
+    // for one so large that 2 pi is below its precision.
+    if (!std::isfinite(h))
+        return h;
+    if (std::fabs(h) > 64 * M_PI)
+        h = std::remainder(h, 2 * M_PI);
     while (h > M_PI)
         h -= 2 * M_PI;
     while (h < -M_PI)

@@ -168,6 +168,7 @@ TEST_F(VehicleTest, PlaceWrapsTheHeading)
     struct { double given, stored; } cases[] = {
         {4, 4 - 2 * M_PI}, {-4, -4 + 2 * M_PI}, {2 * M_PI, 0},
         {M_PI, M_PI}, {-M_PI, -M_PI}, {13, 13 - 4 * M_PI}, {-13, -13 + 4 * M_PI},
+        {1000 * M_PI + 1, 1}, {-1000 * M_PI - 1, -1},
     };
     for (auto c : cases) {
         Vehicle v(20, 12);
@@ -175,6 +176,17 @@ TEST_F(VehicleTest, PlaceWrapsTheHeading)
         EXPECT_NEAR(c.stored, v.heading(), 1e-12) << c.given;
         EXPECT_EQ(Point(3, 4), v.position());
     }
+}
+
+TEST_F(VehicleTest, PlaceEndsForHeadingsBeyondTurnByTurnWrapping)
+{
+    Vehicle v(20, 12);
+    v.place(Point(0, 0), 1e300);
+    EXPECT_LE(std::fabs(v.heading()), M_PI);
+    v.place(Point(0, 0), std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(std::isinf(v.heading()));
+    v.place(Point(0, 0), std::numeric_limits<double>::quiet_NaN());
+    EXPECT_TRUE(std::isnan(v.heading()));
 }
 
 TEST_F(VehicleTest, WithoutDriveASlidingVehicleDecaysThenJitters)
