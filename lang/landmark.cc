@@ -51,9 +51,30 @@ int LineBlock::find_line(uint32_t x) const
     return _n - 1;
 }
 
+static LineTable *all_line_tables = nullptr;
+
 LineTable::LineTable(PermString file)
-    : _head(0, file, 1), _current(&_head)
+    : _head(0, file, 1), _current(&_head), _prev_table(nullptr),
+      _next_table(all_line_tables)
 {
+    if (_next_table)
+        _next_table->_prev_table = this;
+    all_line_tables = this;
+}
+
+LineTable::~LineTable()
+{
+    for (LineBlock *b = _head.next(); b; ) {
+        LineBlock *next = b->next();
+        delete b;
+        b = next;
+    }
+    if (_prev_table)
+        _prev_table->_next_table = _next_table;
+    else
+        all_line_tables = _next_table;
+    if (_next_table)
+        _next_table->_prev_table = _prev_table;
 }
 
 void LineTable::lookup(uint32_t x, PermString &file, int &line) const

@@ -51,10 +51,14 @@ class LineBlock {
     int _line[capacity];  // -1: a line without a number
 };
 
-// The lines of one input; created by its filler and never freed.
+// The lines of one input; created by its filler.  The program never frees
+// one (messages may name any input until the process ends), and every
+// table stays linked into a process-wide list so it is visibly alive.  A
+// tool that reads many inputs may delete the tables it is done with.
 class LineTable {
   public:
     explicit LineTable(PermString file);
+    ~LineTable();
     LineTable(const LineTable &) = delete;
     LineTable &operator=(const LineTable &) = delete;
 
@@ -70,6 +74,8 @@ class LineTable {
   private:
     LineBlock _head;
     LineBlock *_current;
+    LineTable *_prev_table;  // the process-wide list of tables
+    LineTable *_next_table;
 };
 
 class Landmark {

@@ -26,7 +26,8 @@ class ConstExpr;
 enum {
     catOperator = 1,  // datum: the spelling's OperatorGroup
     catPlain = 2,
-    catConstant = 3   // datum: the ConstExpr holding the value
+    catConstant = 3   // datum: the ConstExpr holding the value, new for each
+                      // token; it belongs to whoever takes the token
 };
 
 class Token {

@@ -5,6 +5,8 @@
 // built differently.
 #include "lang/yuck.hh"
 
+#include <algorithm>
+
 #include "lib/assert.hh"
 #include "sim/expr.hh"
 
@@ -12,6 +14,14 @@ ExprParser::ExprParser(Tokenizer *tokenizer)
     : _tokenizer(tokenizer), _tpos(0), _tfull(0), _bound(-1), _next_variable(0),
       _nesting(0), _too_deep(false)
 {
+}
+
+// A constant read ahead but never used belongs to no tree: free it.
+ExprParser::~ExprParser()
+{
+    for (int i = _tpos; i != _tfull; i = (i + 1) % ring_size)
+        if (_ring[i].cat() == catConstant)
+            delete _ring[i].constant();
 }
 
 Token ExprParser::lex()
@@ -62,6 +72,8 @@ Landmark ExprParser::pending_landmark() const
 
 // Reported once: the parse then unwinds, and the levels it passes through
 // may hit the limit again.
+// Reported once: the parse then unwinds, and the levels it passes through
+// may hit the limit again.
 void ExprParser::report_too_deep(const Landmark &where)
 {
     if (!_too_deep)
@@ -69,13 +81,18 @@ void ExprParser::report_too_deep(const Landmark &where)
     _too_deep = true;
 }
 
-Logic *ExprParser::admit(Logic *node, const Landmark &where)
+// Whether a node of that depth may be built; reports when not.
+bool ExprParser::fits(int depth, const Landmark &where)
 {
-    if (tree_depth(node) <= max_tree_depth)
-        return node;
+    if (depth <= max_tree_depth)
+        return true;
     report_too_deep(where);
-    delete node;  // not shared yet; its children stay where they are
-    return nullptr;
+    return false;
+}
+
+static int max3(int a, int b, int c)
+{
+    return std::max(a, std::max(b, c));
 }
 
 // expr:    operand (binary-op expr | "?" expr ":" expr)*
@@ -134,6 +151,8 @@ Logic *ExprParser::parse(int lowest, int term)
 
 // tok is an operator token met with left as the operand so far.  Returns
 // the new left operand; sets done when the expression at this level ends.
+// Pieces that an error leaves without a parent are freed: nothing else
+// refers to them.
 Logic *ExprParser::parse_operator(const Token &tok, Logic *left, int lowest,
                                   int term, bool &done)
 {
@@ -160,21 +179,28 @@ Logic *ExprParser::parse_operator(const Token &tok, Logic *left, int lowest,
     } else
         operand = parse(prec, term);
 
+    const Landmark &at = tok.landmark();
     if (code == '(')
         return operand;
     if (code == '?') {
         Logic *otherwise = parse(prec, term);
-        if (!operand || !otherwise)
-            return left;
-        Logic *node = admit(new ConditionalExpr(left, operand, otherwise), tok.landmark());
-        return node ? node : left;
-    }
-    if (op.prefix())
-        return operand ? admit(new UnaryExpr(code, operand), tok.landmark()) : nullptr;
-    if (!operand)
+        if (operand && otherwise
+            && fits(1 + max3(tree_depth(left), tree_depth(operand), tree_depth(otherwise)), at))
+            return new ConditionalExpr(left, operand, otherwise);
+        delete_tree(operand);
+        delete_tree(otherwise);
         return left;
-    Logic *node = admit(new BinaryExpr(left, code, operand), tok.landmark());
-    return node ? node : left;
+    }
+    if (op.prefix()) {
+        if (operand && fits(1 + tree_depth(operand), at))
+            return new UnaryExpr(code, operand);
+        delete_tree(operand);
+        return nullptr;
+    }
+    if (operand && fits(1 + std::max(tree_depth(left), tree_depth(operand)), at))
+        return new BinaryExpr(left, code, operand);
+    delete_tree(operand);
+    return left;
 }
 
 // After "let": definitions "in" body "end".  The definitions see only the
@@ -190,6 +216,8 @@ Logic *ExprParser::parse_let()
     Logic *assignments = nullptr;
     if (definitions && !_too_deep)
         assignments = bind_definitions(definitions, pending_landmark());
+    else
+        delete_tree(definitions);
     Logic *body = parse(-1, opEnd);
     Landmark end = pending_landmark();
     expect(opEnd, true);
@@ -200,9 +228,12 @@ Logic *ExprParser::parse_let()
     }
     _next_variable = saved_next;
 
-    if (!assignments || !body)
-        return nullptr;
-    return admit(new BinaryExpr(assignments, ',', body), end);
+    if (assignments && body
+        && fits(1 + std::max(tree_depth(assignments), tree_depth(body)), end))
+        return new BinaryExpr(assignments, ',', body);
+    delete_tree(assignments);
+    delete_tree(body);
+    return nullptr;
 }
 
 // A fresh variable for name, assigned value.
@@ -216,22 +247,39 @@ Logic *ExprParser::bind_name(PermString name, Logic *value)
 
 // definitions: name | name "=" expr | definitions "," definitions
 // Turns the parsed definitions into assignments to new variables, binding
-// the names in order.
+// the names in order.  Takes d over: its nodes are reused or freed.  The
+// result is never deeper than d or 3 levels.
 Logic *ExprParser::bind_definitions(Logic *d, const Landmark &where)
 {
-    if (SensorExpr *s = d->as_sensor())
-        return bind_name(s->name(), new ConstExpr(0));
+    if (SensorExpr *s = d->as_sensor()) {
+        PermString name = s->name();
+        delete s;
+        return bind_name(name, new ConstExpr(0));
+    }
     if (BinaryExpr *b = d->as_binary()) {
-        if (b->op() == opAssign && b->left()->as_sensor())
-            return bind_name(b->left()->as_sensor()->name(), b->right());
+        if (b->op() == opAssign && b->left()->as_sensor()) {
+            PermString name = b->left()->as_sensor()->name();
+            Logic *value = b->right();
+            delete b->left();
+            delete b;
+            return bind_name(name, value);
+        }
         if (b->op() == ',') {
-            Logic *l = bind_definitions(b->left(), where);
-            Logic *r = bind_definitions(b->right(), where);
-            if (l && r)
-                return admit(new BinaryExpr(l, ',', r), where);
+            Logic *l = b->left(), *r = b->right();
+            delete b;
+            l = bind_definitions(l, where);
+            r = bind_definitions(r, where);
+            if (l && r && fits(1 + std::max(tree_depth(l), tree_depth(r)), where))
+                return new BinaryExpr(l, ',', r);
+            if (l && r) {
+                delete_tree(l);
+                delete_tree(r);
+                return nullptr;
+            }
             return l ? l : r;
         }
     }
     where.error("!!!!!!!!!!");
+    delete_tree(d);
     return nullptr;
 }

@@ -5,6 +5,8 @@
 //
 // Errors never stop it: it reports, pushes back the token it cannot use and
 // returns what it has built, so the caller gets a partial tree or null.
+// The trees returned belong to the caller; pieces an error abandoned are
+// freed here.
 // Input nested too deeply (by parser recursion or by the depth of the tree
 // built) is reported once and ends the parse with what was built.
 #ifndef XTINKERBOT_LANG_YUCK_HH
@@ -19,6 +21,7 @@ class Logic;
 class ExprParser {
   public:
     explicit ExprParser(Tokenizer *tokenizer);
+    ~ExprParser();
     ExprParser(const ExprParser &) = delete;
     ExprParser &operator=(const ExprParser &) = delete;
 
@@ -65,8 +68,7 @@ class ExprParser {
     Landmark next_landmark();
     Landmark pending_landmark() const;
     void report_too_deep(const Landmark &where);
-    // node, or null (reporting at where) when it is deeper than allowed.
-    Logic *admit(Logic *node, const Landmark &where);
+    bool fits(int depth, const Landmark &where);
 };
 
 #endif

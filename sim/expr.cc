@@ -23,6 +23,21 @@ int tree_depth(const Logic *node)
     return 1;
 }
 
+void delete_tree(Logic *node)
+{
+    if (auto u = dynamic_cast<UnaryExpr *>(node))
+        delete_tree(u->operand());
+    else if (auto b = dynamic_cast<BinaryExpr *>(node)) {
+        delete_tree(b->left());
+        delete_tree(b->right());
+    } else if (auto c = dynamic_cast<ConditionalExpr *>(node)) {
+        delete_tree(c->condition());
+        delete_tree(c->then_branch());
+        delete_tree(c->else_branch());
+    }
+    delete node;
+}
+
 UnaryExpr::UnaryExpr(int op, Logic *operand)
     : _op(op), _operand(operand), _depth(1 + tree_depth(operand))
 {

@@ -120,6 +120,11 @@ class LinearLogic : public Logic {
 // or any node kind not declared here.  Constant time.
 int tree_depth(const Logic *node);
 
+// Deletes a tree built by the parser, every node once.  The program never
+// frees wiring; this is for code that builds throwaway trees (the parser's
+// abandoned pieces, tests, the fuzzer).  Not for shared trees.
+void delete_tree(Logic *node);
+
 // The deepest tree the parser builds.  Evaluation and drawing recurse once
 // per level, so this bounds their stack use (frames are far larger in
 // sanitizer builds); real wirings are a few levels deep.

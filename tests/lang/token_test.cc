@@ -32,6 +32,8 @@ std::string tokens_of(const std::string &text)
     for (int i = 0; i < 1000; i++) {
         Token t = tok.get_token();
         out += (out.empty() ? "" : " ") + token_text(t);
+        if (t.cat() == catConstant)
+            delete t.constant();
         if (t.code() == opNone)
             break;
     }

@@ -15,6 +15,7 @@
 
 namespace {
 
+// The tree belongs to the caller, who frees it with delete_tree.
 struct Parsed {
     Logic *tree;
     std::string text;
@@ -44,6 +45,7 @@ void check(const ParseCase *cases, int n)
         Parsed p = parse_text(cases[i].input);
         EXPECT_EQ(cases[i].tree, p.text);
         EXPECT_EQ(cases[i].messages, p.messages);
+        delete_tree(p.tree);
     }
 }
 
@@ -166,7 +168,9 @@ TEST(ExprParserTest, ConstantTokensAreUsedUnchanged)
     ExprParser parser(&tokenizer);
     Token t = parser.lex();
     parser.unlex(t);
-    EXPECT_EQ(t.constant(), parser.parse(-1, opNone));
+    Logic *tree = parser.parse(-1, opNone);
+    EXPECT_EQ(t.constant(), tree);
+    delete_tree(tree);
 }
 
 TEST(ExprParserDeathTest, RingOverflow)
@@ -206,10 +210,13 @@ class RecordingView : public View {
 // once per level.
 int lines_drawn(Logic *tree)
 {
+    Sensor left(Point(10, 5), 1, PermString("left"), 0, 1);
+    Sensor right(Point(10, -5), 1, PermString("right"), -1, 0);
+    Actuator motor(Point(-10, 5), 1);
     Vehicle v(20, 10);
-    v.add_sensor(new Sensor(Point(10, 5), 1, PermString("left"), 0, 1));
-    v.add_sensor(new Sensor(Point(10, -5), 1, PermString("right"), -1, 0));
-    v.add_actuator(new Actuator(Point(-10, 5), 1), tree);
+    v.add_sensor(&left);
+    v.add_sensor(&right);
+    v.add_actuator(&motor, tree);
     Vector<double> values;
     values.push_back(0.5);
     values.push_back(0.25);
@@ -258,6 +265,7 @@ TEST(ExprParserTest, DeepNestingIsReportedOnceAndKeepsWhatWasBuilt)
         EXPECT_LE(tree_depth(p.tree), (int) max_tree_depth);
         EXPECT_GE(tree_depth(p.tree), s.min_depth);
         EXPECT_GE(lines_drawn(p.tree), s.min_depth);
+        delete_tree(p.tree);
     }
 }
 
@@ -267,6 +275,7 @@ TEST(ExprParserTest, NestingJustBelowTheLimitsIsAccepted)
     Parsed p = parse_text(repeat("(", n) + "left" + repeat(")", n));
     EXPECT_EQ("", p.messages);
     EXPECT_EQ("left", p.text);
+    delete_tree(p.tree);
 
     std::string chain = "left";
     for (int i = 1; i < max_tree_depth; i++)
@@ -275,10 +284,12 @@ TEST(ExprParserTest, NestingJustBelowTheLimitsIsAccepted)
     EXPECT_EQ("", p.messages);
     EXPECT_EQ((int) max_tree_depth, tree_depth(p.tree));
     EXPECT_EQ((int) max_tree_depth, lines_drawn(p.tree));
+    delete_tree(p.tree);
 
     p = parse_text(chain + "+left");
     EXPECT_EQ("<argument>:1:expression nested too deeply\n", p.messages);
     EXPECT_EQ((int) max_tree_depth, tree_depth(p.tree));
+    delete_tree(p.tree);
 }
 
 TEST(ExprParserTest, DeepNestingMessageSitsAtTheOffendingLine)
@@ -290,6 +301,7 @@ TEST(ExprParserTest, DeepNestingMessageSitsAtTheOffendingLine)
         text += "\n+left";
     Parsed p = parse_text(text);
     EXPECT_EQ("<argument>:1001:expression nested too deeply\n", p.messages);
+    delete_tree(p.tree);
 }
 
 }  // namespace

@@ -17,23 +17,47 @@ namespace {
 
 const double nan_value = std::nan("");
 
-Logic *C(double v) { return new ConstExpr(v); }
-Logic *S(const char *name) { return new SensorExpr(PermString(name)); }
-Logic *B(int k) { return new BoundExpr(k); }
-Logic *U(int op, Logic *x) { return new UnaryExpr(op, x); }
-Logic *Bin(Logic *l, int op, Logic *r) { return new BinaryExpr(l, op, r); }
+// Nodes made by a test, freed when it ends.
+std::vector<Logic *> made;
+
+template <typename T>
+Logic *keep(T *node)
+{
+    made.push_back(node);
+    return node;
+}
+Logic *C(double v) { return keep(new ConstExpr(v)); }
+Logic *S(const char *name) { return keep(new SensorExpr(PermString(name))); }
+Logic *B(int k) { return keep(new BoundExpr(k)); }
+Logic *U(int op, Logic *x) { return keep(new UnaryExpr(op, x)); }
+Logic *Bin(Logic *l, int op, Logic *r) { return keep(new BinaryExpr(l, op, r)); }
+Logic *Cond(Logic *c, Logic *t, Logic *e) { return keep(new ConditionalExpr(c, t, e)); }
+Logic *Linear(int sensor, double offset, double gain)
+{
+    return keep(new LinearLogic(sensor, offset, gain));
+}
 
 // A vehicle with the sensors "left" (0) and "right" (1) and two motors.
 class ExprTest : public ::testing::Test {
   protected:
+    Sensor left{Point(10, 4), 1, PermString("left"), 0, 1};
+    Sensor right{Point(10, -4), 1, PermString("right"), -1, 0};
+    Actuator motor0{Point(-10, 4), 1};
+    Actuator motor1{Point(-10, -4), 1};
     Vehicle v{20, 10};
 
     void SetUp() override
     {
-        v.add_sensor(new Sensor(Point(10, 4), 1, PermString("left"), 0, 1));
-        v.add_sensor(new Sensor(Point(10, -4), 1, PermString("right"), -1, 0));
-        v.add_actuator(new Actuator(Point(-10, 4), 1), nullptr);
-        v.add_actuator(new Actuator(Point(-10, -4), 1), nullptr);
+        v.add_sensor(&left);
+        v.add_sensor(&right);
+        v.add_actuator(&motor0, nullptr);
+        v.add_actuator(&motor1, nullptr);
+    }
+    void TearDown() override
+    {
+        for (Logic *node : made)
+            delete node;
+        made.clear();
     }
 
     static Vector<double> readings(double left, double right)
@@ -59,8 +83,8 @@ TEST_F(ExprTest, EvaluationTable)
         {"sensor left", S("left"), 0.3},
         {"sensor right", S("right"), 0.9},
         {"missing sensor", S("middle"), 0},
-        {"linear", new LinearLogic(0, 0, 1), 0.3},
-        {"linear with offset", new LinearLogic(1, 0.5, -2), -1.3},
+        {"linear", Linear(0, 0, 1), 0.3},
+        {"linear with offset", Linear(1, 0.5, -2), -1.3},
         {"unset variable", B(0), 0},
         {"prefix plus", U(opUnaryPlus, C(-2)), -2},
         {"prefix minus", U(opUnaryMinus, C(2)), -2},
@@ -101,7 +125,7 @@ TEST_F(ExprTest, EvaluationTable)
         {"0 || 3", Bin(C(0), opOr, C(3)), 1},
         {"comma", Bin(C(1), ',', C(2)), 2},
         {"unknown binary", Bin(C(1), '%', C(2)), 0},
-        {"inhibitory, some light", Bin(U(opFlip, new LinearLogic(0, 0, 1)), '*', C(0.3)),
+        {"inhibitory, some light", Bin(U(opFlip, Linear(0, 0, 1)), '*', C(0.3)),
          0.3 * 0.7},
     };
     for (const EvalCase &c : cases) {
@@ -118,7 +142,7 @@ TEST_F(ExprTest, EvaluationTable)
 
 TEST_F(ExprTest, InhibitoryWiringInDarknessAndBrightness)
 {
-    Logic *inhibit = Bin(U(opFlip, new LinearLogic(0, 0, 1)), '*', C(0.3));
+    Logic *inhibit = Bin(U(opFlip, Linear(0, 0, 1)), '*', C(0.3));
     for (double reading : {0.0, 1.0, 2.5}) {
         Vector<double> values = readings(reading, 0);
         EXPECT_DOUBLE_EQ(reading == 0 ? 0.3 : 0, inhibit->eval(values, &v)) << reading;
@@ -187,7 +211,7 @@ TEST_F(ExprTest, AndAndOrEvaluateBothOperands)
 TEST_F(ExprTest, ConditionalEvaluatesOnlyTheChosenBranch)
 {
     auto cond = [](double c) {
-        return new ConditionalExpr(C(c), Bin(B(0), opAssign, C(1)), Bin(B(1), opAssign, C(2)));
+        return Cond(C(c), Bin(B(0), opAssign, C(1)), Bin(B(1), opAssign, C(2)));
     };
     Vector<double> values = readings(0.3, 0.9);
     EXPECT_EQ(1, cond(nan_value)->eval(values, &v));  // NaN counts as true
@@ -201,11 +225,11 @@ TEST_F(ExprTest, ConditionalEvaluatesOnlyTheChosenBranch)
 TEST_F(ExprTest, SharingAndDepth)
 {
     Logic *leaf = S("left");
-    Logic *tree = Bin(U(opUnaryMinus, leaf), '+', new ConditionalExpr(C(1), leaf, B(0)));
+    Logic *tree = Bin(U(opUnaryMinus, leaf), '+', Cond(C(1), leaf, B(0)));
     EXPECT_EQ(tree, tree->share());
     EXPECT_EQ(0, tree_depth(nullptr));
     EXPECT_EQ(1, tree_depth(leaf));
-    EXPECT_EQ(1, tree_depth(new LinearLogic(0, 0, 1)));
+    EXPECT_EQ(1, tree_depth(Linear(0, 0, 1)));
     EXPECT_EQ(3, tree_depth(tree));
 }
 
@@ -243,9 +267,9 @@ TEST_F(ExprTest, DrawsOneWirePerSensorMention)
     ASSERT_NE(left.x, right.x);
     // left + (right ? middle : flip left) * linear(1) - v0 - 3
     Logic *tree = Bin(Bin(Bin(S("left"), '+',
-                              Bin(new ConditionalExpr(S("right"), S("middle"),
+                              Bin(Cond(S("right"), S("middle"),
                                                       U(opFlip, S("left"))),
-                                  '*', new LinearLogic(1, 0, 1))),
+                                  '*', Linear(1, 0, 1))),
                           '-', B(0)),
                       '-', C(3));
     RecordingView view;
@@ -275,7 +299,7 @@ TEST_F(ExprDeathTest, IndicesOutsideTheValues)
     EXPECT_DEATH(
         {
             Vector<double> values = readings(0.3, 0.9);
-            LinearLogic(2, 0, 1).eval(values, &v);
+            Linear(2, 0, 1)->eval(values, &v);
         },
         re);
     EXPECT_DEATH(
