@@ -152,9 +152,16 @@ void View::reset_transform()
 
 // ---- frames ----------------------------------------------------------------
 
+// A headless view has no display and a bare one (under an EPSView) no
+// drawable; X would kill the program for drawing on drawable 0.
+bool View::draws_on_x() const
+{
+    return _display && _drawable;
+}
+
 void View::clear()
 {
-    if (!_display)
+    if (!draws_on_x())
         return;
     if (_drawable == _window) {
         XClearWindow(_display, _window);
@@ -169,7 +176,7 @@ void View::clear()
 
 void View::swap_buffers()
 {
-    if (!_display || _drawable == _window)
+    if (!draws_on_x() || _drawable == _window)
         return;
     XdbeSwapInfo info;
     info.swap_window = _window;
@@ -218,7 +225,7 @@ int View::window_y(double y) const
 
 void View::draw_line(int colour, Point a, Point b)
 {
-    if (!_display)
+    if (!draws_on_x())
         return;
     GC gc = _palette->gc(colour);
     Transform t = XT_TRANSFORM;
@@ -227,7 +234,7 @@ void View::draw_line(int colour, Point a, Point b)
 
 void View::draw_lines(int colour, int n, const Point *points, bool closed)
 {
-    if (!_display || n <= 0)
+    if (!draws_on_x() || n <= 0)
         return;
     XPoint local[stack_points];
     // One spare entry for the closing point.
@@ -244,7 +251,7 @@ void View::draw_lines(int colour, int n, const Point *points, bool closed)
 
 void View::fill_polygon(int colour, int n, const Point *points)
 {
-    if (!_display || n <= 0)
+    if (!draws_on_x() || n <= 0)
         return;
     XPoint local[stack_points];
     XPoint *xp = n <= stack_points ? local : new XPoint[n];
@@ -277,7 +284,7 @@ ArcBox arc_box(const Transform &t, Point c, double r, double start, double end)
 void View::draw_circle(int colour, Point centre, double radius, double start,
                        double end)
 {
-    if (!_display)
+    if (!draws_on_x())
         return;
     GC gc = _palette->gc(colour);
     ArcBox b = arc_box(XT_TRANSFORM, centre, radius, start, end);
@@ -288,7 +295,7 @@ void View::draw_circle(int colour, Point centre, double radius, double start,
 void View::fill_circle(int colour, Point centre, double radius, double start,
                        double end)
 {
-    if (!_display)
+    if (!draws_on_x())
         return;
     GC gc = _palette->gc(colour);
     ArcBox b = arc_box(XT_TRANSFORM, centre, radius, start, end);

@@ -63,6 +63,7 @@ class View {
   protected:
     // Copies size and transform from another view (EPSView does this).
     void copy_transform(const View &other);
+    bool draws_on_x() const;
 
     Palette *_palette;
     _XDisplay *_display;

@@ -219,6 +219,19 @@ TEST_F(ViewOnServer, DoubleBufferSkipsTheFillRightAfterASwap)
     EXPECT_EQ(pixel_at(window, 330, 250), 0UL);
 }
 
+TEST_F(ViewOnServer, BareViewTouchesNoDrawable)
+{
+    // The base of an EPSView has no window: drawing through it must not
+    // reach X, whose default error handler would end the process.
+    View bare(palette);
+    bare.clear();
+    bare.draw_line(red, Point(0, 0), Point(1, 1));
+    bare.fill_circle(red, Point(0, 0), 1, -M_PI, M_PI);
+    bare.swap_buffers();
+    XSync(server.display(), False);
+    EXPECT_EQ(bare.window(), 0UL);
+}
+
 TEST(ViewWithoutDbe, DoubleBufferFallsBackToTheWindow)
 {
     TestXServer server({"-extension", "DOUBLE-BUFFER"});

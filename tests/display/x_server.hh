@@ -7,6 +7,7 @@
 #include <X11/Xlib.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,9 +67,14 @@ class TestXServer {
             for (std::string &a : args)
                 argv.push_back(&a[0]);
             argv.push_back(nullptr);
+            // The server dies with the test, even when the test crashes,
+            // and keeps none of its output streams open.
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
             int null_fd = open("/dev/null", O_WRONLY);
-            if (null_fd >= 0)
+            if (null_fd >= 0) {
+                dup2(null_fd, 1);
                 dup2(null_fd, 2);
+            }
             execvp("Xvfb", argv.data());
             _exit(127);
         }

@@ -37,4 +37,12 @@ for option in -db +db -double-buffer; do
     [ ! -s "$XT_STDERR" ] || fail "$option: unexpected messages"
 done
 
+# -xrm lines are accepted in any number and change nothing.
+xt_start -xrm '*background: white' -xrm 'xtinkerbot.geometry: 10x10' l
+xwininfo -id "$XT_WIN" | grep -q 'Width: 640$' || fail "-xrm changed the window"
+xt_key q
+xt_wait_exit 5
+[ "$XT_STATUS" = 0 ] || fail "-xrm: status $XT_STATUS after q"
+[ ! -s "$XT_STDERR" ] || fail "-xrm: unexpected messages"
+
 pass "displays and double buffering"
