@@ -10,6 +10,8 @@
 #ifndef XTINKERBOT_SIM_BODY_HH
 #define XTINKERBOT_SIM_BODY_HH
 
+#include <cmath>
+
 #include "lib/point.hh"
 #include "lib/vector.hh"
 
@@ -20,6 +22,21 @@ class World;
 // v turned counter-clockwise by angle, its length kept (computed in polar
 // form, so the zero vector stays zero).
 Point rotate_polar(Point v, double angle);
+
+// The last step of rotate_polar: the point at distance r in direction a.
+// A fixed offset turned every step keeps its length and direction (the
+// sqrt and atan2 of rotate_polar) and calls this with direction + angle;
+// the result is the same to the last bit.
+inline Point polar_point(double r, double a)
+{
+    return Point(std::cos(a) * r, r * std::sin(a));
+}
+
+// atan2(0, d): +0 for every positive d and pi for every negative one, so
+// only the other cases need the call.
+double polar_direction_x(double d);
+// rotate_polar((d, 0), angle), bit for bit, without the atan2.
+Point rotate_polar_x(double d, double angle);
 
 class Body {
   public:
@@ -32,12 +49,16 @@ class Body {
     virtual void place(Point, double) {}
     virtual void reset() {}
     virtual double heading() const { return 0.0; }
+    // Must give the same answer for a kind throughout the body's life: the
+    // world indexes its emitters by kind once the body list is settled.
     virtual bool emits(int) const { return false; }
     // What the body delivers at `at'; writes its own position to source.
     // Only called after emits(kind) returned true.
     virtual double intensity_at(int, Point &, Point) const { return 0.0; }
     virtual void observe(const Vector<double> &) {}
     virtual bool carried_by(const Vehicle *) const { return false; }
+    // May change velocities only: the world finds the candidate pairs of a
+    // pass from positions and radii before it calls any of them.
     virtual void collide(Body *) {}
     virtual bool is_mobile() const { return false; }
     virtual int layer() const { return 0; }

@@ -2,11 +2,18 @@
 // over every body of the vehicle's world, the radiation of its kind that
 // arrives from within its field of view.  Sensors hold no per-vehicle
 // state: one object serves a prototype and all of its clones.
+//
+// Reading is the hot loop of the simulation.  It visits only the world's
+// emitters of the sensor's kind (the same bodies, in the same order, that
+// the emits test over every body would keep) and turns the mount with its
+// length and direction computed once; the readings are bit for bit those of
+// the plain algorithm, which an unindexed world still runs.
 #ifndef XTINKERBOT_SIM_SENSOR_HH
 #define XTINKERBOT_SIM_SENSOR_HH
 
 #include "lib/permstr.hh"
 #include "lib/point.hh"
+#include "sim/body.hh"
 
 class Vehicle;
 class View;
@@ -28,6 +35,11 @@ class Sensor {
     double min_angle() const { return _min_angle; }
     double max_angle() const { return _max_angle; }
     double gain() const { return _gain; }
+    // The sensor's world position on a vehicle at heading h.
+    Point world_position(Point vehicle, double h) const
+    {
+        return vehicle + polar_point(_mount_length, _mount_direction + h);
+    }
 
   private:
     PermString _name;   // compared by identity
@@ -36,6 +48,10 @@ class Sensor {
     double _min_angle;  // field of view, radians relative to the heading,
     double _max_angle;  // both edges inclusive
     double _gain;       // factor on every received intensity
+    double _mount_length;     // polar form of the mount, as rotate_polar
+    double _mount_direction;  // computes it
+
+    double read_every_body(const Vehicle *vehicle) const;
 };
 
 #endif

@@ -91,6 +91,33 @@ void Vehicle::embody(World *world)
         world->add_body(light);
 }
 
+namespace {
+
+// rotate_polar((f, 0), angle) for each motor force, with the cosine and
+// sine of the previous direction reused: the motors of a vehicle mostly
+// push the same way, so one sincos serves them all.
+class ForceTurner {
+  public:
+    Point turn(double f, double angle)
+    {
+        double a = polar_direction_x(f) + angle;
+        double r = std::sqrt(f * f);
+        if (!(_have && a == _angle && std::signbit(a) == std::signbit(_angle))) {
+            _cos = std::cos(a);
+            _sin = std::sin(a);
+            _angle = a;
+            _have = true;
+        }
+        return Point(_cos * r, r * _sin);
+    }
+
+  private:
+    bool _have = false;
+    double _angle = 0, _cos = 0, _sin = 0;
+};
+
+}  // namespace
+
 double wrap_heading(double h)
 {
     // Subtracting turns one by one never ends for an infinite heading, nor
@@ -150,8 +177,14 @@ void Vehicle::collide(Body *other)
     double s = ::length(r);
     double beta = std::atan2(r.y, r.x);
     double theta = std::atan2(dy, dx) - beta;
-    Point along = rotate_polar(Point(std::cos(theta) * s, 0), theta + beta);
-    Point across = rotate_polar(Point(std::sin(theta) * s, 0), theta + beta - M_PI / 2);
+    Point along, across;
+    if (_world && !_world->indexed()) {  // the plain algorithm
+        along = rotate_polar(Point(std::cos(theta) * s, 0), theta + beta);
+        across = rotate_polar(Point(std::sin(theta) * s, 0), theta + beta - M_PI / 2);
+    } else {
+        along = rotate_polar_x(std::cos(theta) * s, theta + beta);
+        across = rotate_polar_x(std::sin(theta) * s, theta + beta - M_PI / 2);
+    }
     _velocity = u + along;
     o->_velocity = u + across;
 }
@@ -200,6 +233,29 @@ void Vehicle::compute_drives()
 // Sums the motor forces into a world-frame force and a turning effect; a
 // NaN drive counts as non-zero and propagates.
 Point Vehicle::apply_drives(double &torque)
+{
+    if (!_world->indexed())
+        return apply_drives_plain(torque);
+    Point force(0, 0);
+    _force_total = 0;
+    ForceTurner turner;
+    const double *drives = _drives.begin();
+    Actuator *const *actuators = _actuators.begin();
+    for (int i = 0; i < _drives.size(); i++) {
+        double d = drives[i];
+        if (d == 0)
+            continue;
+        const Actuator *a = actuators[i];
+        double f = d * a->strength();
+        force += turner.turn(f, a->direction() + _heading);
+        torque += f * a->lever();
+        _force_total += f;
+    }
+    return force;
+}
+
+// The plain algorithm, for worlds without indexes.
+Point Vehicle::apply_drives_plain(double &torque)
 {
     Point force(0, 0);
     _force_total = 0;

@@ -95,6 +95,7 @@ class Vehicle : public Body {
     void let_lights_observe();
     void compute_drives();
     Point apply_drives(double &torque);
+    Point apply_drives_plain(double &torque);
     void move_linear(Point force, double dt);
     void turn(double torque, double dt);
     void draw_trail(View *view) const;

@@ -5,27 +5,55 @@
 // scatters them.  The world-move alarm calls step (every body's step(0.1):
 // a vehicle senses, drives and moves -- start reading at Vehicle::step in
 // sim/vehicle.cc), then collide_pairs, and now and then record_trails and
-// draw.  Sensors read the world's body list directly, so the order of
-// `bodies' is the order in which radiation is summed.
+// draw.  Sensors read the world's list of emitters of their kind, which
+// keeps world order, so the order of `bodies' is the order in which
+// radiation is summed.
+//
+// The collision pass tests only pairs that share or neighbour a cell of a
+// uniform grid at least as wide as the largest sum of two radii.  The pair
+// test depends on positions, radii and groups alone, which collide() does
+// not change, so each body's near partners can be found before its pairs
+// are collided; they are then collided in ascending order, exactly the
+// pairs and the order of the quadratic pass.
 #include "sim/world.hh"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "display/view.hh"
 
 World *the_world = nullptr;
 
+namespace {
+
+// Below this many colliding bodies the plain pass is as quick as the grid.
+const int grid_threshold = 32;
+// Widens the cells beyond the largest sum of radii, so that rounding in
+// the cell arithmetic can never put a colliding pair two cells apart.
+const double cell_margin = 1.001;
+// At most this many cells along each side of the grid.
+const int max_side = 2048;
+
+}  // namespace
+
 World::World()
     : _static_friction(0.2), _dynamic_friction(0.2), _angular_friction(0.3),
-      _angular_damping(1.0)
+      _angular_damping(1.0), _indexed(true), _generation(0)
 {
+}
+
+World::~World()
+{
+    for (EmitterList *e : _emitter_lists)
+        delete e;
 }
 
 void World::add_body(Body *b)
 {
     _bodies.push_back(b);
+    _generation++;
     b->embody(this);
     if (b->collision_group() > 0)
         _colliding.push_back(b);
@@ -63,10 +91,42 @@ void World::step()
         b->step(0.1);
 }
 
+const Vector<Body *> &World::emitters(int kind)
+{
+    EmitterList *list = nullptr;
+    for (EmitterList *e : _emitter_lists)
+        if (e->kind == kind) {
+            list = e;
+            break;
+        }
+    if (!list) {
+        list = new EmitterList;
+        list->kind = kind;
+        list->generation = _generation - 1;
+        _emitter_lists.push_back(list);
+    }
+    if (list->generation != _generation) {
+        list->bodies.clear();
+        for (Body *b : _bodies)
+            if (b->emits(kind))
+                list->bodies.push_back(b);
+        list->generation = _generation;
+    }
+    return list->bodies;
+}
+
+void World::collide_pairs()
+{
+    if (_colliding.size() < 2)
+        return;
+    if (!_indexed || _colliding.size() < grid_threshold || !collide_near_pairs())
+        collide_all_pairs();
+}
+
 // The sum of the coordinate differences filters pairs cheaply before a
 // vehicle's collide checks the Euclidean distance.  Velocities changed by
 // one pair are what later pairs see.
-void World::collide_pairs()
+void World::collide_all_pairs()
 {
     int n = _colliding.size();
     for (int i = 0; i < n; i++) {
@@ -80,6 +140,129 @@ void World::collide_pairs()
                 a->collide(b);
         }
     }
+}
+
+// False, before anything collided, when the grid cannot be used.
+bool World::collide_near_pairs()
+{
+    double cell;
+    int columns, rows;
+    if (!bin_colliders(cell, columns, rows))
+        return false;
+    for (int i = 0; i < _colliders.size(); i++)
+        if (_colliders.begin()[i].cell >= 0)
+            collide_with_neighbours(i, columns, rows);
+    return true;
+}
+
+// Fills _colliders and sorts the bodies that can collide into grid cells.
+// A body with a non-finite coordinate passes no pair test as long as every
+// sum of two radii is finite, so it stays out of the grid; a non-finite
+// radius, or coordinates too far apart for their difference to be finite,
+// leave the pass to the plain algorithm (false).
+bool World::bin_colliders(double &cell, int &columns, int &rows)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    double x0 = inf, y0 = inf, x1 = -inf, y1 = -inf, rmax = -inf;
+    int m = 0;
+    _colliders.clear();
+    for (Body *b : _colliding) {
+        Collider c{b->x(), b->y(), b->radius(), b->collision_group(), -1};
+        if (c.group > 0) {
+            if (!std::isfinite(c.r))
+                return false;
+            rmax = std::max(rmax, c.r);
+            if (std::isfinite(c.x) && std::isfinite(c.y)) {
+                c.cell = 0;
+                m++;
+                x0 = std::min(x0, c.x);
+                x1 = std::max(x1, c.x);
+                y0 = std::min(y0, c.y);
+                y1 = std::max(y1, c.y);
+            }
+        }
+        _colliders.push_back(c);
+    }
+    Collider *cs = _colliders.begin();
+    int n = _colliders.size();
+    // Fewer than two candidates, or radii so negative that no sum of two
+    // can reach a distance: nothing collides.
+    if (m < 2 || rmax < 0) {
+        for (int i = 0; i < n; i++)
+            cs[i].cell = -1;
+        return true;
+    }
+    double needed = 2 * rmax * cell_margin;
+    double extent = std::max(x1 - x0, y1 - y0);
+    if (!std::isfinite(needed) || !std::isfinite(extent))
+        return false;
+
+    // About four cells per body at most: wider cells are always correct.
+    int side = std::min(max_side, 2 * (int) std::ceil(std::sqrt((double) m)));
+    cell = std::max(std::max(needed, extent / side), 1e-290);
+    columns = std::min(side + 1, (int) ((x1 - x0) / cell) + 1);
+    rows = std::min(side + 1, (int) ((y1 - y0) / cell) + 1);
+    int cells = columns * rows;
+    _cell_start.reserve((side + 1) * (side + 1) + 1);
+    _cell_start.clear();
+    _cell_start.resize(cells + 1, 0);
+    _sorted.reserve(n);
+    _sorted.resize(m, Collider());
+    _candidates.reserve(n);
+
+    int *start = _cell_start.begin();
+    for (int i = 0; i < n; i++) {
+        if (cs[i].cell < 0)
+            continue;
+        int cx = std::min(columns - 1, std::max(0, (int) ((cs[i].x - x0) / cell)));
+        int cy = std::min(rows - 1, std::max(0, (int) ((cs[i].y - y0) / cell)));
+        cs[i].cell = cy * columns + cx;
+        start[cs[i].cell]++;
+    }
+    for (int c = 1; c < cells; c++)
+        start[c] += start[c - 1];
+    start[cells] = m;
+    // Filled from the back, so each cell lists its bodies in ascending
+    // order and start[c] ends up at the cell's first entry.  An entry's
+    // `cell' holds the body's index in _colliding.
+    Collider *sorted = _sorted.begin();
+    for (int i = n - 1; i >= 0; i--)
+        if (cs[i].cell >= 0) {
+            Collider &e = sorted[--start[cs[i].cell]];
+            e = cs[i];
+            e.cell = i;
+        }
+    return true;
+}
+
+// Collides body i with every later body of the neighbouring cells that
+// passes the pair test, in ascending order of index.  The three cells of
+// a row are adjacent in _sorted, so each row is one run of entries.
+void World::collide_with_neighbours(int i, int columns, int rows)
+{
+    const Collider &a = _colliders.begin()[i];
+    const Collider *sorted = _sorted.begin();
+    const int *start = _cell_start.begin();
+    int cx = a.cell % columns, cy = a.cell / columns;
+    int x_lo = std::max(cx - 1, 0), x_hi = std::min(cx + 1, columns - 1);
+    _candidates.clear();
+    for (int y = std::max(cy - 1, 0); y <= std::min(cy + 1, rows - 1); y++) {
+        int end = start[y * columns + x_hi + 1];
+        for (int k = start[y * columns + x_lo]; k < end; k++) {
+            const Collider &b = sorted[k];
+            if (b.cell > i && a.group == b.group
+                && std::fabs(a.x - b.x) + std::fabs(a.y - b.y) <= a.r + b.r)
+                _candidates.push_back(b.cell);
+        }
+    }
+    int *js = _candidates.begin();
+    int count = _candidates.size();
+    for (int k = 1; k < count; k++)  // a handful: insertion sort
+        for (int l = k; l > 0 && js[l - 1] > js[l]; l--)
+            std::swap(js[l - 1], js[l]);
+    Body *body = _colliding[i];
+    for (int k = 0; k < count; k++)
+        body->collide(_colliding[js[k]]);
 }
 
 void World::record_trails()
@@ -104,6 +287,7 @@ void World::sort_bodies()
 {
     if (_bodies.empty())
         return;
+    _generation++;
     std::stable_sort(_bodies.begin(), _bodies.end(),
                      [](Body *a, Body *b) { return a->layer() < b->layer(); });
 }

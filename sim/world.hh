@@ -3,6 +3,13 @@
 // settings every vehicle's dynamics reads, and the operations the program
 // drives: add, scatter, reset, step, collide, record trails, draw.  It owns
 // none of its bodies.
+//
+// Two indexes keep large worlds fast without changing a single bit of the
+// results: per radiation kind, the list of emitting bodies in world order
+// (sensors visit only those), and a uniform grid that finds the pairs that
+// may collide.  set_indexed(false) switches both off, and the vehicles'
+// cached geometry with them, leaving the straightforward algorithms; tests
+// run the two side by side.
 #ifndef XTINKERBOT_SIM_WORLD_HH
 #define XTINKERBOT_SIM_WORLD_HH
 
@@ -33,8 +40,30 @@ class World {
 
     const Vector<Body *> &bodies() const { return _bodies; }
     const Vector<Body *> &colliding() const { return _colliding; }
+    // The bodies for which emits(kind) is true, in world order, duplicates
+    // included; rebuilt after the body list changes.
+    const Vector<Body *> &emitters(int kind);
+
+    bool indexed() const { return _indexed; }
+    void set_indexed(bool on) { _indexed = on; }
+
+    World(const World &) = delete;
+    World &operator=(const World &) = delete;
+    ~World();
 
   private:
+    struct EmitterList {
+        int kind;
+        unsigned generation;  // of the body list it was built from
+        Vector<Body *> bodies;
+    };
+    // Position, radius and group of one colliding body, for the grid.
+    struct Collider {
+        double x, y, r;
+        int group;
+        int cell;  // -1: can collide with nothing
+    };
+
     double _static_friction;
     double _dynamic_friction;
     double _angular_friction;  // never negative
@@ -42,7 +71,20 @@ class World {
     Vector<Body *> _bodies;
     Vector<Body *> _colliding;  // collision_group > 0, in order of addition
 
+    bool _indexed;
+    unsigned _generation;  // changes whenever _bodies does
+    Vector<EmitterList *> _emitter_lists;
+    // Scratch of the collision grid, kept so that a pass allocates nothing.
+    Vector<Collider> _colliders;
+    Vector<int> _cell_start;   // cell c holds _sorted[start[c], start[c+1])
+    Vector<Collider> _sorted;  // by cell, ascending index within a cell
+    Vector<int> _candidates;
+
     void sort_bodies();
+    void collide_all_pairs();
+    bool collide_near_pairs();
+    bool bin_colliders(double &cell, int &columns, int &rows);
+    void collide_with_neighbours(int i, int columns, int rows);
 };
 
 extern World *the_world;

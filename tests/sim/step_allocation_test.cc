@@ -115,4 +115,37 @@ TEST(StepAllocationTest, SteadyStateStepsAllocateNothing)
     EXPECT_NE(Point(0, 0), v->velocity());  // the steps did move things
 }
 
+// Enough vehicles for the collision grid and the emitter index: their
+// scratch storage, too, is grown once and reused.
+TEST(StepAllocationTest, IndexedWorldsAllocateNothingEither)
+{
+    Sensor eye(Point(10, 0), 1, "eye", -M_PI, M_PI);
+    Sensor crowd(Point(10, 6), 2, "crowd", -M_PI / 2, M_PI / 2);
+    Actuator al(Point(-10, -10), 1), ar(Point(-10, 10), 1);
+    World &w = lasting_world();
+    for (int i = 0; i < 80; i++) {
+        Vehicle *v = new Vehicle(20, 12);
+        v->add_sensor(&eye);
+        v->add_sensor(&crowd);
+        v->add_actuator(&al, new ReadAndBind);
+        v->add_actuator(&ar, nullptr);
+        w.add_body(v);
+    }
+    w.add_body(new Light(Point(0, 0), 1, -M_PI, M_PI, 8));
+    ASSERT_TRUE(w.indexed());
+    View view(250, 250);
+    w.scatter(true, false, &view);
+    for (int i = 0; i < 3; i++) {
+        w.step();
+        w.collide_pairs();
+    }
+
+    long before = allocations;
+    for (int i = 0; i < 100; i++) {
+        w.step();
+        w.collide_pairs();
+    }
+    EXPECT_EQ(before, allocations);
+}
+
 }  // namespace
