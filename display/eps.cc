@@ -112,8 +112,8 @@ void write_bodies(FILE *f, EPSView &eps, const World *world, double tolerance)
 
 // Pushes the text out and reports whether any of it was lost.  Standard
 // output stays open; its error flag is cleared so the next picture is
-// judged on its own.
-void finish(FILE *f, const char *name)
+// judged on its own.  False when the text is incomplete.
+bool finish(FILE *f, const char *name)
 {
     bool failed = ferror(f);
     int error = failed ? (errno ? errno : EIO) : 0;
@@ -129,6 +129,7 @@ void finish(FILE *f, const char *name)
     }
     if (failed)
         report(name, error);
+    return !failed;
 }
 
 }  // namespace
@@ -160,15 +161,17 @@ void set_default_eps_pattern()
     eps_name_pattern = "xtinkerbot.eps.%03d";
 }
 
-void handle_output_eps_option(const char *text)
+bool handle_output_eps_option(const char *text)
 {
-    if (eps_pattern_ok(text))
+    if (eps_pattern_ok(text)) {
         eps_name_pattern = text;
-    else
-        fprintf(stderr, "%s: bad output EPS name\n", program_name);
+        return true;
+    }
+    fprintf(stderr, "%s: bad output EPS name\n", program_name);
+    return false;
 }
 
-void write_eps(World *world, View *view)
+bool write_eps(World *world, View *view)
 {
     FILE *f = stdout;
     StringAccum file_name;
@@ -179,13 +182,13 @@ void write_eps(World *world, View *view)
             // No name to report: the pattern stands in for it.
             String pattern = eps_name_pattern;
             report(pattern.c_str(), errno);
-            return;
+            return false;
         }
         name = file_name.c_str();
         f = fopen(name, "w");
         if (!f) {
             report(name, errno);
-            return;
+            return false;
         }
         fprintf(stderr, "EPS written to `%s'\n", name);
     }
@@ -195,5 +198,5 @@ void write_eps(World *world, View *view)
     write_header(f, view);
     write_bodies(f, eps, world, view->scale_x());
     fputs("grestore showpage\n%%EOF\n", f);
-    finish(f, name);
+    return finish(f, name);
 }

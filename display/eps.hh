@@ -18,7 +18,12 @@ extern int eps_file_number;
 // which consumes an int (flags and width allowed, then d, i or u).
 bool eps_pattern_ok(const char *text);
 void set_default_eps_pattern();
-void handle_output_eps_option(const char *text);  // -o
-void write_eps(World *world, View *view);
+// -o: false, after the message, when text is no usable pattern (the old
+// pattern stays).
+bool handle_output_eps_option(const char *text);
+// Writes the picture to the next file of the pattern (or standard output);
+// false when it could not be named, opened or completely written, which
+// has then been reported on standard error.
+bool write_eps(World *world, View *view);
 
 #endif

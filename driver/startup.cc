@@ -18,13 +18,46 @@
 
 // Help and version end the program; a text that could not be written is a
 // failure, not a success.
-[[noreturn]] static void exit_after_text()
+void exit_after_text()
 {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "%s: error writing to standard output\n", program_name);
         std::exit(1);
     }
     std::exit(0);
+}
+
+SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli)
+{
+    switch (id) {
+      case optOutputEps:
+        return handle_output_eps_option(cli->value_text) ? simApplied : simRefused;
+      case optLeftLogic:
+      case optRightLogic:
+        handle_logic_option(id, cli->value_text);
+        return simApplied;
+      case optCrossLogic:
+        handle_cross_option(cli->is_negated);
+        return simApplied;
+      case optLights:
+        handle_lights_option(cli->is_negated, cli->has_value, cli->value.d);
+        return simApplied;
+      case optStaticFriction:
+        the_world->set_static_friction(cli->value.d);
+        return simApplied;
+      case optDynamicFriction:
+        the_world->set_dynamic_friction(cli->value.d);
+        return simApplied;
+      case optFriction:
+        the_world->set_static_friction(cli->value.d);
+        the_world->set_dynamic_friction(0.8 * cli->value.d);
+        return simApplied;
+      case optAngularFriction:
+        the_world->set_angular_friction(cli->value.d);
+        return simApplied;
+      default:
+        return simNotSimulation;
+    }
 }
 
 static void apply_option(int id, const Argkit_Context *cli, StartupSettings &settings)
@@ -51,33 +84,10 @@ static void apply_option(int id, const Argkit_Context *cli, StartupSettings &set
       case optTrails:
         settings.show_trails = !cli->is_negated;
         break;
-      case optOutputEps:
-        handle_output_eps_option(cli->value_text);
-        break;
-      case optLeftLogic:
-      case optRightLogic:
-        handle_logic_option(id, cli->value_text);
-        break;
-      case optCrossLogic:
-        handle_cross_option(cli->is_negated);
-        break;
-      case optLights:
-        handle_lights_option(cli->is_negated, cli->has_value, cli->value.d);
-        break;
-      case optStaticFriction:
-        the_world->set_static_friction(cli->value.d);
-        break;
-      case optDynamicFriction:
-        the_world->set_dynamic_friction(cli->value.d);
-        break;
-      case optFriction:
-        the_world->set_static_friction(cli->value.d);
-        the_world->set_dynamic_friction(0.8 * cli->value.d);
-        break;
-      case optAngularFriction:
-        the_world->set_angular_friction(cli->value.d);
-        break;
-      default:  // ids no handler claims are ignored
+      default:
+        // A refused -o has been reported and the old pattern stays; ids
+        // that no handler claims are ignored.
+        apply_simulation_option(id, cli);
         break;
     }
 }
@@ -99,13 +109,11 @@ void read_options(Argkit_Context *cli, StartupSettings &settings)
     }
 }
 
-void read_command_line(int argc, char **argv, StartupSettings &settings)
+Argkit_Context *create_option_parser(int argc, char **argv, int count,
+                                     Argkit_Spec *options)
 {
-    // There can never be more -xrm options than elements.
-    settings.xrm_lines.reserve(argc);
-
     // The parser lives until the process ends, like the argv it points into.
-    Argkit_Context *cli = Argkit_Create(argc, argv, option_count, option_table);
+    Argkit_Context *cli = Argkit_Create(argc, argv, count, options);
     if (!cli) {
         const char *name = argc > 0 && argv[0] ? std::strrchr(argv[0], '/') : nullptr;
         name = name ? name + 1 : (argc > 0 && argv[0] ? argv[0] : program_name);
@@ -117,11 +125,23 @@ void read_command_line(int argc, char **argv, StartupSettings &settings)
     // Without an argv[0] (argc 0) the default name stays.
     if (*Argkit_InvokedName(cli))
         program_name = Argkit_InvokedName(cli);
+    return cli;
+}
 
+void create_simulation()
+{
     build_catalogue();
     set_default_eps_pattern();
     create_vehicle_light();
     the_world = new World;
+}
 
+void read_command_line(int argc, char **argv, StartupSettings &settings)
+{
+    // There can never be more -xrm options than elements.
+    settings.xrm_lines.reserve(argc);
+
+    Argkit_Context *cli = create_option_parser(argc, argv, option_count, option_table);
+    create_simulation();
     read_options(cli, settings);
 }

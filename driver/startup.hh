@@ -1,6 +1,10 @@
 // Start-up: reads the command line strictly left to right, applying every
 // option the moment it is read and handing every operand to the operand
 // handler, so a setting affects only the bodies named after it.
+//
+// The pieces that the interactive program and the batch runner share are
+// exported: the parser set-up, the simulation objects and the handlers of
+// the simulation options, so both programs read them identically.
 #ifndef XTINKERBOT_DRIVER_STARTUP_HH
 #define XTINKERBOT_DRIVER_STARTUP_HH
 
@@ -16,5 +20,31 @@ void read_command_line(int argc, char **argv, StartupSettings &settings);
 // The option loop on its own, over a parser already created with the
 // program's option table and prefix characters; the_world must exist.
 void read_options(Argkit_Context *cli, StartupSettings &settings);
+
+// A parser over the given table with the prefix characters '-' and '+';
+// program_name becomes argv[0] after its last '/' (kept when there is no
+// argv[0]).  Exits with status 1 when memory runs out.
+Argkit_Context *create_option_parser(int argc, char **argv, int count,
+                                     Argkit_Spec *options);
+
+// In this order: the catalogue, the default EPS pattern, the template
+// light, the_world.  Everything the simulation options act on.
+void create_simulation();
+
+// What apply_simulation_option did with an id.
+enum SimulationOptionResult {
+    simNotSimulation,  // not a shared simulation option: the caller's own
+    simApplied,
+    simRefused         // the value was reported on stderr and not applied
+};
+
+// The options both programs share: -o (307), -ll and -rl (308, 309), -x
+// (310), the friction options (311 to 314) and -l (317).  Only a bad -o
+// pattern is refused; the interactive program goes on after it.
+SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli);
+
+// After the help or version text: status 0, or 1 with a message when the
+// text could not be written.
+[[noreturn]] void exit_after_text();
 
 #endif

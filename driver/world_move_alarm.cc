@@ -49,19 +49,23 @@ void WorldMoveAlarm::recompute_counts()
     _steps_per_tick = at_least_one(interval_us / step_time_us);
 }
 
+void WorldMoveAlarm::tick(bool redraw)
+{
+    for (int i = 0; i < _steps_per_tick; i++) {
+        _world->step();
+        _world->collide_pairs();
+    }
+    if (redraw && _tick_count % _ticks_per_redraw == 0)
+        _world->draw(_view);
+    if (_tick_count % 6 == 0)
+        _world->record_trails();
+    _tick_count++;
+}
+
 void WorldMoveAlarm::fire_at(Alarm *alarm, Moment now)
 {
-    if (!_paused) {
-        for (int i = 0; i < _steps_per_tick; i++) {
-            _world->step();
-            _world->collide_pairs();
-        }
-        if (_tick_count % _ticks_per_redraw == 0)
-            _world->draw(_view);
-        if (_tick_count % 6 == 0)
-            _world->record_trails();
-        _tick_count++;
-    }
+    if (!_paused)
+        tick(true);
     // Counted from this pass's now, so slow frames lengthen the period.
     alarm->schedule(now + _interval);
 }

@@ -16,6 +16,11 @@ class WorldMoveAlarm : public AlarmHooks {
     ~WorldMoveAlarm() { _alarm.unschedule(); }
 
     void fire_at(Alarm *alarm, Moment now) override;
+    // One firing's work on the world, without the rescheduling: the steps
+    // with their collisions, a redraw every few firings when redraw is
+    // set, trail points every sixth firing.  The batch runner calls it
+    // with redraw false.
+    void tick(bool redraw);
 
     // The shortest interval the speed keys may reach: shorter ones would
     // keep the main loop firing instead of reading events.
