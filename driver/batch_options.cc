@@ -1,0 +1,235 @@
+// The batch runner's options.  The rows it shares with the interactive
+// program are the same rows (names, short characters, ids, kinds, flags),
+// and their effects go through the same handlers (apply_simulation_option),
+// so a command line means the same world in both programs.  Its own
+// options only say how long to run, how large the virtual window is and
+// how to seed the placement.
+#include "driver/batch_options.hh"
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "driver/body_options.hh"
+#include "driver/options.hh"
+#include "driver/program.hh"
+#include "driver/startup.hh"
+
+// Rows are searched in this order, as in option_table.  With seed, sf,
+// size and static-friction, a lone -s is ambiguous here; -se, -sf, -si and
+// -st are not.
+Argkit_Spec batch_option_table[batch_option_count] = {
+    {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
+    {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
+    {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},
+    {"df", 0, optDynamicFriction, Argkit_DoubleValue, 0},
+    {"dynamic-friction", 0, optDynamicFriction, Argkit_DoubleValue, 0},
+    {"firings", 'n', optFirings, batch_firings_value, 0},
+    {"friction", 'f', optFriction, Argkit_DoubleValue, 0},
+    {"lights", 'l', optLights, Argkit_DoubleValue, Argkit_MayHaveValue | Argkit_Negatable},
+    {"left-logic", 0, optLeftLogic, Argkit_StringValue, 0},
+    {"ll", 0, optLeftLogic, Argkit_StringValue, 0},
+    {"help", 'h', optHelp, Argkit_NoValue, 0},
+    {"output-eps", 'o', optOutputEps, Argkit_StringValue, 0},
+    {"right-logic", 0, optRightLogic, Argkit_StringValue, 0},
+    {"rl", 0, optRightLogic, Argkit_StringValue, 0},
+    {"seed", 0, optSeed, batch_seed_value, 0},
+    {"sf", 0, optStaticFriction, Argkit_DoubleValue, 0},
+    {"size", 0, optSize, Argkit_StringValue, 0},
+    {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
+    {"version", 'v', optVersion, Argkit_NoValue, 0},
+};
+
+namespace {
+
+// Option names start in column 3 and descriptions in column 31, as in the
+// interactive program's help.
+const char help_format[] =
+    "`Xtinkerbot-batch' simulates Tinkerbot vehicles without a window and\n"
+    "writes the final picture, with the vehicles' trails, as one EPS file.\n"
+    "\n"
+    "Usage: %s [OPTION]... [BODY]...\n"
+    "\n"
+    "Options are:\n"
+    "  -n, -firings N              Simulate N alarm firings of 4 steps (default 1000)\n"
+    "  -size WxH                   Simulate a W by H pixel window (default 640x520)\n"
+    "  -seed N                     Seed the random placement with N (default none)\n"
+    "  -o, -output-eps FILE        Name the output EPS file `FILE' (- for stdout)\n"
+    "  -h, --help                  Print this message and exit\n"
+    "  -v, --version               Print version number and exit\n"
+    "\n"
+    "  -f, -friction K             Set world's coefficient of friction to K\n"
+    "  -sf, -static-friction K     Set world's static friction coefficient to K\n"
+    "  -df, -dynamic-friction K    Set world's dynamic friction coefficient to K\n"
+    "  -af, -angular-friction K    Set \"coefficient of angular friction\" to K\n"
+    "\n"
+    "  -l[VAL], -lights[=VAL]      Add lights to vehicles, strength VAL (default 6)\n"
+    "  -x, -cross-logic            Switch logic for left and right actuators\n"
+    "  -ll, -left-logic EXP        Set logic for wiring to left actuator\n"
+    "  -rl, -right-logic EXP       Set logic for wiring to right actuator\n"
+    "\n"
+    "Each BODY names a body of xtinkerbot's catalogue, such as v2a or l2a.\n"
+    "The picture goes to the pattern's first file (default xtinkerbot.eps.001);\n"
+    "the simulated steps per second go to standard error.\n"
+    "\n"
+    "Reporting bugs? <xtinkerbot-bugs@wexlo.example.org>\n";
+
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int digit_value(char c, int base)
+{
+    if (is_digit(c))
+        return c - '0';
+    if (base == 16 && c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (base == 16 && c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The count value kinds; the closure points to the bound.  Argkit's own unsigned kind keeps the low 32 bits
+// of a larger number; a count that silently became another count would
+// run a different experiment, so values past the bound are refused.
+int parse_count(Argkit_Context *cli, const char *text, int complain, void *closure)
+{
+    unsigned max = *static_cast<const unsigned *>(closure);
+    const char *digits = text;
+    int base = 10;
+    if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits += 2;
+        base = 16;
+    }
+    bool well_formed = *digits != 0;
+    bool too_large = false;
+    unsigned long long value = 0;
+    for (const char *s = digits; *s && well_formed; s++) {
+        int d = digit_value(*s, base);
+        if (d < 0)
+            well_formed = false;
+        else if (!too_large) {
+            value = value * base + d;
+            too_large = value > max;
+        }
+    }
+    if (well_formed && !too_large) {
+        cli->value.u = static_cast<unsigned>(value);
+        return 1;
+    }
+    if (complain && !well_formed)
+        Argkit_ReportOptionError(cli, "`%O' expects a nonnegative integer, not `%s'", text);
+    else if (complain) {
+        char bound[16];
+        std::snprintf(bound, sizeof bound, "%u", max);
+        Argkit_ReportOptionError(cli, "`%O' expects an integer up to %s, not `%s'", bound,
+                                 text);
+    }
+    return 0;
+}
+
+unsigned firings_bound = max_firings;
+unsigned seed_bound = max_seed;
+
+[[noreturn]] void bad_option()
+{
+    // Whoever refused the option has already said why.
+    write_batch_usage(stderr, program_name);
+    std::exit(1);
+}
+
+// Decimal digits from 1 to max_batch_size; advances text past them.
+bool parse_dimension(const char *&text, int *out)
+{
+    long value = 0;
+    const char *s = text;
+    for (; is_digit(*s); s++) {
+        value = value * 10 + (*s - '0');
+        if (value > max_batch_size)
+            return false;
+    }
+    if (s == text || value < 1)
+        return false;
+    *out = static_cast<int>(value);
+    text = s;
+    return true;
+}
+
+// False when the option's value is refused (reported already).
+bool apply_batch_option(int id, const Argkit_Context *cli, BatchSettings &settings)
+{
+    switch (id) {
+      case optVersion:
+        write_version(stdout);
+        exit_after_text();
+      case optHelp:
+        write_batch_help(stdout, program_name);
+        exit_after_text();
+      case optFirings:
+        settings.firings = cli->value.u;
+        return true;
+      case optSeed:
+        settings.seeded = true;
+        settings.seed = cli->value.u;
+        return true;
+      case optSize:
+        if (!parse_size(cli->value_text, &settings.width, &settings.height)) {
+            std::fprintf(stderr, "%s: bad size `%s'\n", program_name, cli->value_text);
+            return false;
+        }
+        return true;
+      default:
+        return apply_simulation_option(id, cli) != simRefused;
+    }
+}
+
+}  // namespace
+
+Argkit_Context *create_batch_parser(int argc, char **argv)
+{
+    Argkit_Context *cli = create_option_parser(argc, argv, batch_option_count,
+                                               batch_option_table);
+    if (!Argkit_AddType(cli, batch_firings_value, 0, parse_count, &firings_bound)
+        || !Argkit_AddType(cli, batch_seed_value, 0, parse_count, &seed_bound)) {
+        std::fprintf(stderr, "%s: out of memory\n", program_name);
+        std::exit(1);
+    }
+    return cli;
+}
+
+bool parse_size(const char *text, int *width, int *height)
+{
+    int w, h;
+    if (!parse_dimension(text, &w) || *text++ != 'x' || !parse_dimension(text, &h)
+        || *text)
+        return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+void write_batch_help(FILE *f, const char *program)
+{
+    std::fprintf(f, help_format, program);
+}
+
+void write_batch_usage(FILE *f, const char *program)
+{
+    std::fprintf(f, "Usage: %s [OPTION]... [BODY]...\nTry `%s --help' for more information.\n",
+                 program, program);
+}
+
+void read_batch_options(Argkit_Context *cli, BatchSettings &settings)
+{
+    for (;;) {
+        int r = Argkit_ParseNext(cli);
+        if (r == Argkit_End)
+            return;
+        if (r == Argkit_Operand)
+            handle_operand(cli->value_text);
+        else if (r == Argkit_Invalid)
+            bad_option();
+        else if (r > 0 && !apply_batch_option(r, cli, settings))
+            bad_option();
+    }
+}

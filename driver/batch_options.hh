@@ -1,0 +1,61 @@
+// The batch runner's command line: its option table (the interactive
+// program's simulation options under the same names and ids, plus the
+// number of firings, the virtual window size and the seed), its texts, and
+// its option loop.  Window options are not among them: there is no window.
+#ifndef XTINKERBOT_DRIVER_BATCH_OPTIONS_HH
+#define XTINKERBOT_DRIVER_BATCH_OPTIONS_HH
+
+#include <cstdio>
+
+#include "lib/argkit.hh"
+
+// The batch runner's own ids; the shared rows keep the OptionId values.
+enum BatchOptionId {
+    optFirings = 320,
+    optSeed = 321,
+    optSize = 322
+};
+
+const int batch_option_count = 19;
+
+// Writable for the same reason as option_table: Argkit normalises rows.
+extern Argkit_Spec batch_option_table[batch_option_count];
+
+// Value kinds of -firings and -seed, registered by create_batch_parser: a
+// nonnegative integer (decimal, or hexadecimal after 0x) up to the bound
+// below.
+const int batch_firings_value = 7;
+const int batch_seed_value = 8;
+
+// Bounds: tick counts are ints, seeds what srand takes, and window
+// coordinates 16-bit signed values.
+const unsigned max_firings = 2147483647u;
+const unsigned max_seed = 4294967295u;
+const int max_batch_size = 32767;
+
+struct BatchSettings {
+    unsigned firings = 1000;
+    int width = 640;   // the interactive window's default size
+    int height = 520;
+    bool seeded = false;  // without -seed, rand() is left as it starts
+    unsigned seed = 0;
+};
+
+// A parser over batch_option_table, as the interactive program's parser
+// (prefix characters, program_name), with the two count kinds added.
+Argkit_Context *create_batch_parser(int argc, char **argv);
+
+// "WxH", both decimal from 1 to max_batch_size, nothing else; false and
+// the outputs untouched otherwise.
+bool parse_size(const char *text, int *width, int *height);
+
+void write_batch_help(FILE *f, const char *program);
+void write_batch_usage(FILE *f, const char *program);
+
+// Reads every element left to right: operands go to the operand handler,
+// simulation options to their shared handlers, the rest into settings.
+// Exits with status 0 after the help or version text and with status 1,
+// after the usage text, on a bad option or value.  the_world must exist.
+void read_batch_options(Argkit_Context *cli, BatchSettings &settings);
+
+#endif
