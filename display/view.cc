@@ -7,7 +7,8 @@
 // is done so that even absurd coordinates (or NaN) cannot overflow an int.
 //
 // Drawing allocates nothing for ordinary shapes: polylines and polygons of
-// up to 32 points are converted into an array on the stack.  A view built
+// up to 32 points are converted into an array on the stack.  Trails, which
+// grow to tens of thousands of points, go out in chunks from a stack array.  A view built
 // without a display (the headless constructor) keeps its transform but
 // draws nothing; it serves tests and the batch runner.
 #include "display/view.hh"
@@ -24,6 +25,9 @@
 namespace {
 
 const int stack_points = 32;
+// Points per polyline request of a trail: 16 KiB, well inside the
+// smallest maximum request size.
+const int trail_chunk = 4096;
 
 // The low 16 bits of trunc(v) as a signed value, for any double.
 int trunc_low16(double v)
@@ -301,4 +305,44 @@ void View::fill_circle(int colour, Point centre, double radius, double start,
     ArcBox b = arc_box(XT_TRANSFORM, centre, radius, start, end);
     XFillArc(_display, _drawable, gc, b.x, b.y, b.width, b.height, b.angle1,
              b.angle2);
+}
+
+// Consecutive points on the same pixel are dropped: a segment that starts
+// and ends on one pixel sets only that pixel, which its neighbours set
+// anyway.  A chunk ends on the point the next one starts from; with the
+// copy function of every palette GC, drawing that pixel twice changes
+// nothing.  A trail that never leaves its pixel is still drawn, as the
+// one-pixel segment it is.  The display test of trails compares the
+// window with the segments drawn one by one.
+void View::draw_trail(int colour, int n, const Point *points, Point end)
+{
+    if (n <= 0)
+        return;
+    if (!draws_on_x()) {
+        for (int i = 0; i + 1 < n; i++)
+            draw_line(colour, points[i], points[i + 1]);
+        draw_line(colour, points[n - 1], end);
+        return;
+    }
+    GC gc = _palette->gc(colour);
+    Transform t = XT_TRANSFORM;
+    XPoint xp[trail_chunk];
+    int count = 0;
+    for (int i = 0; i <= n; i++) {
+        Point p = i < n ? points[i] : end;
+        XPoint q = {t.x(p.x), t.y(p.y)};
+        if (count > 0 && q.x == xp[count - 1].x && q.y == xp[count - 1].y)
+            continue;
+        if (count == trail_chunk) {
+            XDrawLines(_display, _drawable, gc, xp, count, CoordModeOrigin);
+            xp[0] = xp[count - 1];
+            count = 1;
+        }
+        xp[count++] = q;
+    }
+    // The server draws nothing for a polyline of one repeated point.
+    if (count == 1)
+        XDrawLine(_display, _drawable, gc, xp[0].x, xp[0].y, xp[0].x, xp[0].y);
+    else
+        XDrawLines(_display, _drawable, gc, xp, count, CoordModeOrigin);
 }

@@ -59,6 +59,11 @@ class View {
     virtual void fill_polygon(int colour, int n, const Point *points);
     virtual void fill_circle(int colour, Point centre, double radius,
                              double start, double end);
+    // A vehicle's trail: the segments points[0]-points[1], ...,
+    // points[n-1]-end.  On X it goes out as long polylines, which set the
+    // same pixels as the segments one by one; elsewhere (a headless view, a
+    // view that prints) it is draw_line for each segment.
+    virtual void draw_trail(int colour, int n, const Point *points, Point end);
 
   protected:
     // Copies size and transform from another view (EPSView does this).

@@ -325,14 +325,11 @@ void Vehicle::draw(View *view)
         a->draw(this, view);
 }
 
+// Segment by segment, joined to the vehicle; the view batches them.
 void Vehicle::draw_trail(View *view) const
 {
-    int n = _trail.size();
-    if (n == 0)
-        return;
-    for (int i = 0; i + 1 < n; i++)
-        view->draw_line(_colour, _trail[i], _trail[i + 1]);
-    view->draw_line(_colour, _trail[n - 1], _position);
+    if (!_trail.empty())
+        view->draw_trail(_colour, _trail.size(), _trail.begin(), _position);
 }
 
 // Filled in the background colour first, so the body hides the trail and
