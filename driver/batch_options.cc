@@ -50,7 +50,7 @@ const char help_format[] =
     "Usage: %s [OPTION]... [BODY]...\n"
     "\n"
     "Options are:\n"
-    "  -n, -firings N              Simulate N alarm firings of 4 steps (default 1000)\n"
+    "  -n, -firings N              Run N alarm firings of 4 steps (default 1000)\n"
     "  -size WxH                   Simulate a W by H pixel window (default 640x520)\n"
     "  -seed N                     Seed the random placement with N (default none)\n"
     "  -o, -output-eps FILE        Name the output EPS file `FILE' (- for stdout)\n"
