@@ -57,6 +57,8 @@ int main(int argc, char **argv)
     create_simulation();
     BatchSettings settings;
     read_batch_options(cli, settings);
+    // Everything read points into argv, not into the parser.
+    Argkit_Destroy(cli);
 
     View view(settings.width, settings.height);
     // Without -seed the generator starts as the interactive program's
