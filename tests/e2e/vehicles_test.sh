@@ -1,0 +1,83 @@
+# A tutorial of what users come for: start the program with the four
+# two-sensor vehicles between two lights, look at the picture, watch the
+# vehicles move, give them lights of their own, and restart.
+. "$(dirname "$0")/common.sh"
+
+count() {  # image, colour
+    xt_count_colour "$1" "$2"
+}
+
+# Pause at once: in the dark the inhibited v3a and v3b cruise at full
+# speed and leave the visible region within a second or two.
+xt_start v2a v2b v3a v3b l2a l2b
+xt_key Escape
+sleep 0.3
+xt_screenshot "$XT_TMP/first.png"
+
+# Red v2a, blue v2b, green v3a, orange v3b, the two yellow lights, on black.
+for colour in red blue lime "#ff8000" yellow; do
+    n=$(count "$XT_TMP/first.png" "$colour")
+    [ "$n" -gt 10 ] || fail "too few pixels of $colour in the picture: $n"
+done
+[ "$(count "$XT_TMP/first.png" black)" -gt 250000 ] || fail "the background is not black"
+
+# The lights l2a and l2b stand at (-250, 0) and (250, 0): window pixels
+# (70, 260) and (570, 260) in a fresh 640x520 window.
+for x in 66 566; do
+    n=$(convert "$XT_TMP/first.png" -crop 9x9+$x+256 +repage \
+        -fill black +opaque yellow -fill white -opaque yellow \
+        -format '%[fx:round(mean*w*h)]' info:)
+    [ "$n" -gt 0 ] || fail "no light drawn around pixel ($((x + 4)), 260)"
+done
+
+# Paused, the picture stands still.
+sleep 0.5
+xt_screenshot "$XT_TMP/paused1.png"
+still=$(compare -metric AE "$XT_TMP/first.png" "$XT_TMP/paused1.png" null: 2>&1 | cut -d' ' -f1)
+[ "${still%.*}" -eq 0 ] || fail "the paused picture changed: $still pixels"
+
+# Resumed, the vehicles move: a later picture differs.
+xt_key Escape
+sleep 0.5
+xt_key Escape
+sleep 0.3
+xt_screenshot "$XT_TMP/paused2.png"
+changed=$(compare -metric AE "$XT_TMP/paused1.png" "$XT_TMP/paused2.png" null: 2>&1 | cut -d' ' -f1)
+[ "${changed%.*}" -gt 20 ] || fail "the vehicles did not move: $changed pixels changed"
+
+# 'r' restarts: the vehicles jump to new random places, drawn at once.
+xt_key r
+sleep 0.3
+xt_screenshot "$XT_TMP/restarted.png"
+jumped=$(compare -metric AE "$XT_TMP/paused2.png" "$XT_TMP/restarted.png" null: 2>&1 | cut -d' ' -f1)
+[ "${jumped%.*}" -gt 20 ] || fail "'r' did not move the vehicles: $jumped pixels changed"
+xt_key q
+xt_wait_exit 5 || fail "the program did not quit: status $XT_STATUS"
+
+# -l puts a light on every vehicle named after it: yellow rings ride on the
+# vehicles.  Compare the yellow of the same world with and without it.
+xt_start v2a v2b v3a v3b
+xt_key Escape
+sleep 0.3
+xt_screenshot "$XT_TMP/dark.png"
+xt_key q
+xt_wait_exit 5 || fail "the program did not quit"
+xt_start -l v2a v2b v3a v3b
+xt_key Escape
+sleep 0.3
+xt_screenshot "$XT_TMP/lit.png"
+xt_key q
+xt_wait_exit 5 || fail "the program did not quit"
+dark=$(count "$XT_TMP/dark.png" yellow)
+lit=$(count "$XT_TMP/lit.png" yellow)
+[ "$dark" -eq 0 ] || fail "yellow without any light: $dark pixels"
+[ "$lit" -gt 40 ] || fail "-l gave the vehicles no visible lights: $lit yellow pixels"
+
+# An unknown body is reported and the rest of the world still runs.
+xt_start v2a foo l
+sleep 0.3
+grep -qxF "xtinkerbot: no such body \`foo'" "$XT_STDERR" || fail "no message for the unknown body"
+xt_key q
+xt_wait_exit 5 || fail "the program did not quit"
+
+pass "vehicles are drawn in their colours, move, pause, restart and carry lights"
