@@ -1,12 +1,21 @@
-// One world step as the world-move alarm runs it (every body's step, then
-// the pair test), for N catalogue two-sensor vehicles and the catalogue's
-// four lights.  The program runs 4 steps per 10 ms tick, so a step must
-// take under 2.5 ms for the simulation to keep up in real time; the
-// "steps/s" counter against 400 tells.
+// The simulation's hot loops.  A world step as the world-move alarm runs
+// it (every body's step, then the pair test) for N catalogue two-sensor
+// vehicles and the catalogue's four lights, with its cost per sensor-light
+// interaction; the same number of interactions computed as bare
+// arithmetic, the floor any step must stand on; one alarm firing's
+// simulation work (4 steps and pair tests), which must fit in 2.5 ms; and
+// the pair test alone, indexed and plain.
+//
+// bench/run.sh divides a step by the baseline of the same N.
 #include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdlib>
 
 #include "display/view.hh"
 #include "driver/catalogue.hh"
+#include "sim/light.hh"
+#include "sim/sensor.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
 
@@ -21,29 +30,168 @@ World *scattered_world(int vehicles)
     for (int i = 0; i < vehicles; i++)
         w->add_body(the_catalogue->find(kinds[i % 8])->as_vehicle()->clone());
     for (const char *light : {"l", "timel", "l2a", "l2b"})
-        w->add_body(the_catalogue->find(light));
+        w->add_body(the_catalogue->find(light)->clone());
     View view(640, 520);
     w->scatter(true, false, &view);
+    // Let the vehicles gather round the lights as they do in a run, and the
+    // scratch vectors grow.
+    for (int i = 0; i < 50; i++) {
+        w->step();
+        w->collide_pairs();
+    }
     return w;
+}
+
+// Every benchmark starts from the same world: the same scatter (rand is
+// seeded) and the same 50 steps.  Worlds live as long as the process, as
+// the program's one world does.
+World *world_of(int vehicles)
+{
+    std::srand(1);
+    return scattered_world(vehicles);
+}
+
+// Pairs that pass the coordinate-difference test now.
+long near_pairs(World *w)
+{
+    const Vector<Body *> &c = w->colliding();
+    long near = 0;
+    for (int i = 0; i < c.size(); i++)
+        for (int j = i + 1; j < c.size(); j++)
+            near += std::fabs(c[i]->x() - c[j]->x()) + std::fabs(c[i]->y() - c[j]->y())
+                    <= c[i]->radius() + c[j]->radius();
+    return near;
+}
+
+// Sensor-emitter pairs a step computes.
+long interactions_per_step(World *w)
+{
+    long n = 0;
+    for (Body *b : w->bodies())
+        if (Vehicle *v = b->as_vehicle())
+            for (int i = 0; i < v->sensor_count(); i++)
+                n += w->emitters(v->sensor(i)->kind()).size();
+    return n;
+}
+
+void report_interactions(benchmark::State &state, long per_iteration)
+{
+    state.counters["interactions"] = per_iteration;
+    state.counters["per_interaction"] = benchmark::Counter(
+        per_iteration, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_WorldStep(benchmark::State &state)
 {
-    int n = state.range(0);
-    World *w = scattered_world(n);
-    for (int i = 0; i < 10; i++) {  // warm up: the values vectors grow here
-        w->step();
-        w->collide_pairs();
-    }
+    World *w = world_of(state.range(0));
     for (auto _ : state) {
         w->step();
         w->collide_pairs();
     }
-    state.SetItemsProcessed(state.iterations() * n);
-    state.counters["steps/s"] =
-        benchmark::Counter(state.iterations(), benchmark::Counter::kIsRate);
+    report_interactions(state, interactions_per_step(w));
+    state.counters["near_pairs"] = near_pairs(w);
+}
+BENCHMARK(BM_WorldStep)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// What one sensor reading of one light needs at the least: distance,
+// intensity, direction, wrap, field test.  The inputs are a real world's
+// sensors and lights; the loop is the interaction count of one step.
+struct BareSensor {
+    double x, y, h, min, max;
+};
+struct BareLight {
+    double x, y, s;
+};
+
+void BM_InteractionBaseline(benchmark::State &state)
+{
+    World *w = world_of(state.range(0));
+    Vector<BareSensor> sensors;
+    Vector<BareLight> lights;
+    for (Body *b : w->bodies()) {
+        if (Vehicle *v = b->as_vehicle()) {
+            for (int i = 0; i < v->sensor_count(); i++) {
+                const Sensor *s = v->sensor(i);
+                Point p = v->sensor_position(i);
+                sensors.push_back({p.x, p.y, v->heading(), s->min_angle(), s->max_angle()});
+            }
+        } else if (Light *l = dynamic_cast<Light *>(b)) {
+            lights.push_back({l->x(), l->y(), l->strength()});
+        }
+    }
+    Vector<double> readings(sensors.size(), 0.0);
+    for (auto _ : state) {
+        for (int i = 0; i < sensors.size(); i++) {
+            const BareSensor &s = sensors.begin()[i];
+            double total = 0;
+            for (const BareLight &l : lights) {
+                double dx = s.x - l.x, dy = s.y - l.y;
+                double d = std::sqrt(dx * dx + dy * dy);
+                double alpha = l.s > d ? M_PI : M_PI * l.s / d;
+                double intensity = l.s * alpha / M_PI;
+                double a = std::atan2(l.y - s.y, l.x - s.x) - s.h;
+                if (a > M_PI)
+                    a -= 2 * M_PI;
+                if (a < -M_PI)
+                    a += 2 * M_PI;
+                if (a >= s.min && a <= s.max)
+                    total += intensity * 0.1;
+            }
+            readings.begin()[i] = total > 0 ? total : 0;
+        }
+        benchmark::DoNotOptimize(readings.begin());
+        benchmark::ClobberMemory();
+    }
+    report_interactions(state, (long) sensors.size() * lights.size());
+}
+BENCHMARK(BM_InteractionBaseline)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The bodies' steps without the pair test: sensing, wiring, dynamics.
+void BM_StepOnly(benchmark::State &state)
+{
+    World *w = world_of(state.range(0));
+    for (auto _ : state)
+        w->step();
+    report_interactions(state, interactions_per_step(w));
+}
+BENCHMARK(BM_StepOnly)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The simulation work of one firing of the world-move alarm at its default
+// interval: 4 steps, each followed by the pair test.
+void BM_FiringSimulation(benchmark::State &state)
+{
+    World *w = world_of(state.range(0));
+    for (auto _ : state)
+        for (int i = 0; i < 4; i++) {
+            w->step();
+            w->collide_pairs();
+        }
+    report_interactions(state, 4 * interactions_per_step(w));
+}
+BENCHMARK(BM_FiringSimulation)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// The pair test alone on N vehicles crowded in the default window, after
+// a few steps have gathered them.  Positions do not change between
+// iterations; velocities do, as they would.
+void collide_bench(benchmark::State &state, bool indexed)
+{
+    World *w = world_of(state.range(0));
+    w->set_indexed(indexed);
+    for (auto _ : state)
+        w->collide_pairs();
+    state.counters["near_pairs"] = near_pairs(w);
 }
 
-BENCHMARK(BM_WorldStep)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+void BM_CollidePairs(benchmark::State &state)
+{
+    collide_bench(state, true);
+}
+BENCHMARK(BM_CollidePairs)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond);
+
+void BM_CollidePairsPlain(benchmark::State &state)
+{
+    collide_bench(state, false);
+}
+BENCHMARK(BM_CollidePairsPlain)->Arg(100)->Arg(1000)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -32,9 +32,11 @@ const int trail_chunk = 4096;
 // The low 16 bits of trunc(v) as a signed value, for any double.
 int trunc_low16(double v)
 {
+    // Within int range the conversion itself truncates toward zero (and v
+    // is in range exactly when trunc(v) is): the common case needs no trunc.
+    if (v > INT_MIN && v < INT_MAX)
+        return (short) (unsigned short) (int) v;
     double t = std::trunc(v);
-    if (t > INT_MIN && t < INT_MAX)
-        return (short) (unsigned short) (int) t;
     if (std::isnan(t))
         return 0;
     // Beyond int range (or infinite): reduce modulo 2^16 exactly in double.

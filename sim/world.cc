@@ -208,7 +208,8 @@ bool World::bin_colliders(double &cell, int &columns, int &rows)
     _cell_start.resize(cells + 1, 0);
     _sorted.reserve(n);
     _sorted.resize(m, Collider());
-    _candidates.reserve(n);
+    _candidates.reserve(n + 1);  // every other body, and one spare write
+    _candidates.resize(n + 1, 0);
 
     int *start = _cell_start.begin();
     for (int i = 0; i < n; i++) {
@@ -245,18 +246,19 @@ void World::collide_with_neighbours(int i, int columns, int rows)
     const int *start = _cell_start.begin();
     int cx = a.cell % columns, cy = a.cell / columns;
     int x_lo = std::max(cx - 1, 0), x_hi = std::min(cx + 1, columns - 1);
-    _candidates.clear();
+    // Branch-free: whether a neighbour qualifies is anybody's guess, so
+    // each one is written and kept or overwritten by the next.
+    int *js = _candidates.begin();
+    int count = 0;
     for (int y = std::max(cy - 1, 0); y <= std::min(cy + 1, rows - 1); y++) {
         int end = start[y * columns + x_hi + 1];
         for (int k = start[y * columns + x_lo]; k < end; k++) {
             const Collider &b = sorted[k];
-            if (b.cell > i && a.group == b.group
-                && std::fabs(a.x - b.x) + std::fabs(a.y - b.y) <= a.r + b.r)
-                _candidates.push_back(b.cell);
+            bool near = std::fabs(a.x - b.x) + std::fabs(a.y - b.y) <= a.r + b.r;
+            js[count] = b.cell;
+            count += (b.cell > i) & (a.group == b.group) & near;
         }
     }
-    int *js = _candidates.begin();
-    int count = _candidates.size();
     for (int k = 1; k < count; k++)  // a handful: insertion sort
         for (int l = k; l > 0 && js[l - 1] > js[l]; l--)
             std::swap(js[l - 1], js[l]);

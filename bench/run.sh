@@ -1,0 +1,122 @@
+#!/bin/bash
+# Runs every benchmark of xtinkerbot_bench on a private Xvfb and prints a
+# table of the figures, then the ratios the performance targets are about:
+# a world step against the bare arithmetic of its sensor-light
+# interactions, one alarm firing's simulation work against 2.5 ms and
+# against the bare arithmetic of its interactions, the indexed pair test
+# against the plain one, and the long-trail frame.
+#
+# Usage: bench/run.sh [BENCH_BINARY] [benchmark options...]
+# Without a binary it takes the newest build*/bench/xtinkerbot_bench of
+# the source tree.  Needs Xvfb (for the drawing benchmarks) and python3.
+set -eu
+
+here=$(cd "$(dirname "$0")" && pwd)
+bin=
+if [ $# -gt 0 ] && [ -x "$1" ] && [ ! -d "$1" ]; then
+    bin=$1
+    shift
+fi
+if [ -z "$bin" ]; then
+    bin=$(ls -t "$here"/../build*/bench/xtinkerbot_bench 2>/dev/null | head -n 1 || true)
+fi
+if [ -z "$bin" ] || [ ! -x "$bin" ]; then
+    echo "run.sh: no xtinkerbot_bench binary; build the target or name it" >&2
+    exit 1
+fi
+
+work=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb picks a free display number and writes it to fd 3.
+if command -v Xvfb >/dev/null 2>&1; then
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        [ -s "$work/display" ] && break
+        sleep 0.1
+    done
+    if [ -s "$work/display" ]; then
+        export DISPLAY=":$(head -n 1 "$work/display")"
+    else
+        echo "run.sh: Xvfb did not start; the drawing benchmarks will be skipped" >&2
+        unset DISPLAY
+    fi
+else
+    echo "run.sh: no Xvfb; the drawing benchmarks will be skipped" >&2
+    unset DISPLAY
+fi
+
+echo "Running $bin ..." >&2
+"$bin" --benchmark_out="$work/results.json" --benchmark_out_format=json "$@" >&2
+
+python3 - "$work/results.json" <<'EOF'
+import json, sys
+
+with open(sys.argv[1]) as f:
+    data = json.load(f)
+to_us = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
+runs = {}
+print("%-34s %12s %12s  %s" % ("benchmark", "wall", "cpu", "notes"))
+print("-" * 90)
+for b in data["benchmarks"]:
+    if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+        continue
+    name = b["name"].replace("_median", "")
+    if b.get("error_occurred"):
+        print("%-34s %12s %12s  %s" % (name, "-", "-", "skipped: " + b.get("error_message", "")))
+        continue
+    k = to_us[b["time_unit"]]
+    wall, cpu = b["real_time"] * k, b["cpu_time"] * k
+    runs[name] = (wall, cpu)
+    notes = []
+    if "per_interaction" in b:
+        notes.append("%.1f ns/interaction (%d per iteration)"
+                     % (b["per_interaction"] * 1e9, b["interactions"]))
+    for key in ("near_pairs", "trail_points", "firings_per_draw"):
+        if key in b:
+            notes.append("%s=%d" % (key, b[key]))
+    if b.get("label"):
+        notes.append(b["label"])
+    fmt = lambda us: ("%.3f ms" % (us / 1e3) if us >= 1000
+                      else "%.2f us" % us if us >= 1 else "%.1f ns" % (us * 1e3))
+    print("%-34s %12s %12s  %s" % (name, fmt(wall), fmt(cpu), "; ".join(notes)))
+
+def cpu(name):
+    return runs[name][1] if name in runs else None
+
+def wall(name):
+    return runs[name][0] if name in runs else None
+
+print()
+print("Ratios (cpu time)")
+print("-" * 90)
+for n in (10, 100, 1000):
+    s, b = cpu("BM_WorldStep/%d" % n), cpu("BM_InteractionBaseline/%d" % n)
+    if s and b:
+        print("step + pair test / bare interactions, N=%-5d %6.2f" % (n, s / b))
+s, b = cpu("BM_StepOnly/1000"), cpu("BM_InteractionBaseline/1000")
+if s and b:
+    print("step without pair test / bare, N=1000     %6.2f" % (s / b))
+f, b = cpu("BM_FiringSimulation/1000"), cpu("BM_InteractionBaseline/1000")
+if f and b:
+    print("firing (4 steps + pair tests) / 4 x bare   %6.2f   (target <= 2)" % (f / (4 * b)))
+    print("firing simulation work, N=1000        %9.3f ms (target < 2.5 ms)" % (f / 1e3))
+for n in (100, 1000, 5000):
+    g, p = cpu("BM_CollidePairs/%d" % n), cpu("BM_CollidePairsPlain/%d" % n)
+    if g and p:
+        print("pair test plain / indexed, N=%-5d       %6.2f" % (n, p / g))
+t, s = wall("BM_TrailFrame"), wall("BM_TrailFrameSegments")
+if t:
+    print("frame with 10 x 50,000-point trails   %9.3f ms wall%s"
+          % (t / 1e3, "  (segment by segment: %.3f ms)" % (s / 1e3) if s else ""))
+EOF
