@@ -136,12 +136,16 @@ void create_simulation()
     the_world = new World;
 }
 
+// The interactive program's parser is never freed, like everything else
+// made at start-up; held here, it stays reachable for leak checkers.
+static Argkit_Context *option_parser;
+
 void read_command_line(int argc, char **argv, StartupSettings &settings)
 {
     // There can never be more -xrm options than elements.
     settings.xrm_lines.reserve(argc);
 
-    Argkit_Context *cli = create_option_parser(argc, argv, option_count, option_table);
+    option_parser = create_option_parser(argc, argv, option_count, option_table);
     create_simulation();
-    read_options(cli, settings);
+    read_options(option_parser, settings);
 }

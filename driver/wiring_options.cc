@@ -7,6 +7,13 @@
 #include "lang/operator.hh"
 #include "lang/token.hh"
 #include "lang/yuck.hh"
+#include "lib/vector.hh"
+
+// Every tree a wiring option made, including those a later option replaced
+// before any vehicle took them: trees are never freed, and holding them
+// here keeps them reachable for leak checkers (the list itself is never
+// destroyed, or it would let go of them before the check at exit).
+static Vector<Logic *> &option_trees = *new Vector<Logic *>;
 
 Logic *parse_wiring(const char *text)
 {
@@ -21,6 +28,8 @@ void handle_logic_option(int id, const char *text)
     // Stored even when null: a text that yields nothing cancels an
     // earlier one.
     Logic *logic = parse_wiring(text);
+    if (logic)
+        option_trees.push_back(logic);
     if (id == 308)
         set_left_logic(logic);
     else if (id == 309)

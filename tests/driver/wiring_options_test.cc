@@ -58,10 +58,17 @@ class WiringOptionsTest : public ::testing::Test {
 TEST_F(WiringOptionsTest, ParsesWithArgumentPositions)
 {
     MessageCapture capture;
-    EXPECT_EQ("(left * 2)", tree_text(parse_wiring("left*2")));
-    EXPECT_EQ("left", tree_text(parse_wiring("(left")));
-    EXPECT_EQ("null", tree_text(parse_wiring("*")));
-    EXPECT_EQ("null", tree_text(parse_wiring("")));
+    // The test owns the trees it parses directly.
+    auto parsed = [](const char *text) {
+        Logic *tree = parse_wiring(text);
+        std::string printed = tree_text(tree);
+        delete_tree(tree);
+        return printed;
+    };
+    EXPECT_EQ("(left * 2)", parsed("left*2"));
+    EXPECT_EQ("left", parsed("(left"));
+    EXPECT_EQ("null", parsed("*"));
+    EXPECT_EQ("null", parsed(""));
     EXPECT_EQ("<argument>:1:expected `)', found `(null)'\n"
               "<argument>:1:`*' can't be used as a prefix operator\n",
               capture.text());
