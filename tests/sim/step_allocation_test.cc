@@ -14,6 +14,7 @@
 #include "sim/sensor.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
+#include "tests/sim/sim_helpers.hh"
 
 namespace {
 long allocations = 0;
@@ -53,21 +54,6 @@ void operator delete(void *p, const std::nothrow_t &) noexcept { release(p); }
 void operator delete[](void *p, const std::nothrow_t &) noexcept { release(p); }
 
 namespace {
-
-// Bodies live until the process ends, as they do in the program; keeping
-// what a test creates reachable tells the leak checker the same.
-template <typename T>
-T *keep(T *p)
-{
-    static Vector<T *> *kept = new Vector<T *>;
-    kept->push_back(p);
-    return p;
-}
-
-World &lasting_world()
-{
-    return *keep(new World);
-}
 
 // Reads sensor 0 and appends a bound variable, as `let' wirings do.
 class ReadAndBind : public Logic {

@@ -12,33 +12,9 @@
 #include "sim/sensor.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
+#include "tests/sim/sim_helpers.hh"
 
 namespace {
-
-// Bodies live until the process ends, as they do in the program; keeping
-// what a test creates reachable tells the leak checker the same.
-template <typename T>
-T *keep(T *p)
-{
-    static Vector<T *> *kept = new Vector<T *>;
-    kept->push_back(p);
-    return p;
-}
-
-World &lasting_world()
-{
-    return *keep(new World);
-}
-
-// A wiring that always drives with the same value.
-class FixedDrive : public Logic {
-  public:
-    explicit FixedDrive(double d) : _d(d) {}
-    double eval(Vector<double> &, const Vehicle *) const override { return _d; }
-
-  private:
-    double _d;
-};
 
 Actuator centre_motor(Point(-10, 0), 1.0);
 Actuator right_motor(Point(-10, -10), 1.0);  // negative lever

@@ -22,18 +22,9 @@
 #include "sim/sensor.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
+#include "tests/sim/sim_helpers.hh"
 
 namespace {
-
-// Bodies live until the process ends, as they do in the program; keeping
-// what a test creates reachable tells the leak checker the same.
-template <typename T>
-T *keep(T *p)
-{
-    static Vector<T *> *kept = new Vector<T *>;
-    kept->push_back(p);
-    return p;
-}
 
 bool same_bits(double a, double b)
 {
