@@ -42,7 +42,8 @@ Argkit_Spec batch_option_table[batch_option_count] = {
 namespace {
 
 // Option names start in column 3 and descriptions in column 31, as in the
-// interactive program's help.
+// interactive program's help; the %s after -output-eps stands for the
+// option lines the two programs share.
 const char help_format[] =
     "`Xtinkerbot-batch' simulates Tinkerbot vehicles without a window and\n"
     "writes the final picture, with the vehicles' trails, as one EPS file.\n"
@@ -54,18 +55,7 @@ const char help_format[] =
     "  -size WxH                   Simulate a W by H pixel window (default 640x520)\n"
     "  -seed N                     Seed the random placement with N (default none)\n"
     "  -o, -output-eps FILE        Name the output EPS file `FILE' (- for stdout)\n"
-    "  -h, --help                  Print this message and exit\n"
-    "  -v, --version               Print version number and exit\n"
-    "\n"
-    "  -f, -friction K             Set world's coefficient of friction to K\n"
-    "  -sf, -static-friction K     Set world's static friction coefficient to K\n"
-    "  -df, -dynamic-friction K    Set world's dynamic friction coefficient to K\n"
-    "  -af, -angular-friction K    Set \"coefficient of angular friction\" to K\n"
-    "\n"
-    "  -l[VAL], -lights[=VAL]      Add lights to vehicles, strength VAL (default 6)\n"
-    "  -x, -cross-logic            Switch logic for left and right actuators\n"
-    "  -ll, -left-logic EXP        Set logic for wiring to left actuator\n"
-    "  -rl, -right-logic EXP       Set logic for wiring to right actuator\n"
+    "%s"
     "\n"
     "Each BODY names a body of xtinkerbot's catalogue, such as v2a or l2a.\n"
     "The picture goes to the pattern's first file (default xtinkerbot.eps.001);\n"
@@ -210,7 +200,7 @@ bool parse_size(const char *text, int *width, int *height)
 
 void write_batch_help(FILE *f, const char *program)
 {
-    std::fprintf(f, help_format, program);
+    std::fprintf(f, help_format, program, shared_options_help);
 }
 
 void write_batch_usage(FILE *f, const char *program)

@@ -30,19 +30,8 @@ Argkit_Spec option_table[option_count] = {
 
 const char program_version[] = "0.9";
 
-// Option names start in column 3 (7 for -display and -geometry) and
-// descriptions in column 31.  -xrm is deliberately not listed.
-static const char help_format[] =
-    "`Xtinkerbot' is a program to simulate one or more Tinkerbot vehicles.\n"
-    "\n"
-    "Usage: %s [OPTION]...\n"
-    "\n"
-    "Options are:\n"
-    "      -display DISPLAY        Set the X display for the Xtinkerbot window\n"
-    "      -geometry GEOMETRY      Set the Xtinkerbot window's geometry\n"
-    "  -db, -double-buffer         Use double-buffering (better display, slower)\n"
-    "  -t, -trails                 Show vehicle trails\n"
-    "  -o, -output-eps FILE        Name output EPS files `FILE'\n"
+// The lines both programs' help texts list; see options.hh.
+const char shared_options_help[] =
     "  -h, --help                  Print this message and exit\n"
     "  -v, --version               Print version number and exit\n"
     "\n"
@@ -54,7 +43,23 @@ static const char help_format[] =
     "  -l[VAL], -lights[=VAL]      Add lights to vehicles, strength VAL (default 6)\n"
     "  -x, -cross-logic            Switch logic for left and right actuators\n"
     "  -ll, -left-logic EXP        Set logic for wiring to left actuator\n"
-    "  -rl, -right-logic EXP       Set logic for wiring to right actuator\n"
+    "  -rl, -right-logic EXP       Set logic for wiring to right actuator\n";
+
+// Option names start in column 3 (7 for -display and -geometry) and
+// descriptions in column 31; the %s after -output-eps stands for
+// shared_options_help.  -xrm is deliberately not listed.
+static const char help_format[] =
+    "`Xtinkerbot' is a program to simulate one or more Tinkerbot vehicles.\n"
+    "\n"
+    "Usage: %s [OPTION]...\n"
+    "\n"
+    "Options are:\n"
+    "      -display DISPLAY        Set the X display for the Xtinkerbot window\n"
+    "      -geometry GEOMETRY      Set the Xtinkerbot window's geometry\n"
+    "  -db, -double-buffer         Use double-buffering (better display, slower)\n"
+    "  -t, -trails                 Show vehicle trails\n"
+    "  -o, -output-eps FILE        Name output EPS files `FILE'\n"
+    "%s"
     "\n"
     "Keystrokes:\n"
     "  up, down, left, right       Pan through space (Control-<key> moves less)\n"
@@ -76,7 +81,7 @@ static const char legal_notice[] =
 
 void write_help(FILE *f, const char *program)
 {
-    std::fprintf(f, help_format, program);
+    std::fprintf(f, help_format, program, shared_options_help);
 }
 
 void write_version(FILE *f)

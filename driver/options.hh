@@ -42,6 +42,10 @@ const int plus_prefix_class = Argkit_NegShortPrefix | Argkit_NegLongPrefix;
 
 extern const char program_version[];  // "0.9"
 
+// The help lines of the options both programs take, from -h to -rl; the
+// batch runner's help lists them too.
+extern const char shared_options_help[];
+
 void write_help(FILE *f, const char *program);
 void write_version(FILE *f);
 void write_usage(FILE *f, const char *program);
