@@ -46,6 +46,17 @@ struct LexCase {
     const char *messages;
 };
 
+template <size_t N>
+void check(const LexCase (&cases)[N])
+{
+    for (const LexCase &c : cases) {
+        SCOPED_TRACE(c.input);
+        MessageCapture capture;
+        EXPECT_EQ(c.tokens, tokens_of(c.input));
+        EXPECT_EQ(c.messages, capture.text());
+    }
+}
+
 TEST(TokenizerTest, TokenStreams)
 {
     const LexCase cases[] = {
@@ -80,12 +91,7 @@ TEST(TokenizerTest, TokenStreams)
         {"\\`", "P0:", "<argument>:1:illegal character `\\'\n"
                       "<argument>:1:illegal character ``'\n"},
     };
-    for (const LexCase &c : cases) {
-        SCOPED_TRACE(c.input);
-        MessageCapture capture;
-        EXPECT_EQ(c.tokens, tokens_of(c.input));
-        EXPECT_EQ(c.messages, capture.text());
-    }
+    check(cases);
 }
 
 TEST(TokenizerTest, ControlAndHighBytesAreIllegal)
@@ -124,12 +130,7 @@ TEST(TokenizerTest, NumericConstants)
          "<argument>:1:warning: integer constant out of range\n"},
         {"2*.5", "C:2 O42:* C:0.5 P0:", ""},
     };
-    for (const LexCase &c : cases) {
-        SCOPED_TRACE(c.input);
-        MessageCapture capture;
-        EXPECT_EQ(c.tokens, tokens_of(c.input));
-        EXPECT_EQ(c.messages, capture.text());
-    }
+    check(cases);
 }
 
 TEST(TokenizerTest, StringConstants)
@@ -154,12 +155,7 @@ TEST(TokenizerTest, StringConstants)
         {"\"\\", "P260:\xff P0:", "<argument>:1:warning: unknown escape sequence\n"
                                   "<argument>:1:unexpected end of file\n"},
     };
-    for (const LexCase &c : cases) {
-        SCOPED_TRACE(c.input);
-        MessageCapture capture;
-        EXPECT_EQ(c.tokens, tokens_of(c.input));
-        EXPECT_EQ(c.messages, capture.text());
-    }
+    check(cases);
 }
 
 TEST(TokenizerTest, EndOfInputRepeatsAndSitsOnTheLastLine)
