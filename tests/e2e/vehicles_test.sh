@@ -7,6 +7,23 @@ count() {  # image, colour
     xt_count_colour "$1" "$2"
 }
 
+changed_pixels() {  # image, image: how many pixels differ
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
+}
+
+# paused_picture FILE ARGS...: starts the program with ARGS, pauses it at
+# once, saves its picture in FILE and quits.
+paused_picture() {
+    local file=$1
+    shift
+    xt_start "$@"
+    xt_key Escape
+    sleep 0.3
+    xt_screenshot "$file"
+    xt_key q
+    xt_wait_exit 5 || fail "the program did not quit"
+}
+
 # Pause at once: in the dark the inhibited v3a and v3b cruise at full
 # speed and leave the visible region within a second or two.
 xt_start v2a v2b v3a v3b l2a l2b
@@ -33,7 +50,7 @@ done
 # Paused, the picture stands still.
 sleep 0.5
 xt_screenshot "$XT_TMP/paused1.png"
-still=$(compare -metric AE "$XT_TMP/first.png" "$XT_TMP/paused1.png" null: 2>&1 | cut -d' ' -f1)
+still=$(changed_pixels "$XT_TMP/first.png" "$XT_TMP/paused1.png")
 [ "${still%.*}" -eq 0 ] || fail "the paused picture changed: $still pixels"
 
 # Resumed, the vehicles move: a later picture differs.
@@ -42,32 +59,22 @@ sleep 0.5
 xt_key Escape
 sleep 0.3
 xt_screenshot "$XT_TMP/paused2.png"
-changed=$(compare -metric AE "$XT_TMP/paused1.png" "$XT_TMP/paused2.png" null: 2>&1 | cut -d' ' -f1)
+changed=$(changed_pixels "$XT_TMP/paused1.png" "$XT_TMP/paused2.png")
 [ "${changed%.*}" -gt 20 ] || fail "the vehicles did not move: $changed pixels changed"
 
 # 'r' restarts: the vehicles jump to new random places, drawn at once.
 xt_key r
 sleep 0.3
 xt_screenshot "$XT_TMP/restarted.png"
-jumped=$(compare -metric AE "$XT_TMP/paused2.png" "$XT_TMP/restarted.png" null: 2>&1 | cut -d' ' -f1)
+jumped=$(changed_pixels "$XT_TMP/paused2.png" "$XT_TMP/restarted.png")
 [ "${jumped%.*}" -gt 20 ] || fail "'r' did not move the vehicles: $jumped pixels changed"
 xt_key q
 xt_wait_exit 5 || fail "the program did not quit: status $XT_STATUS"
 
 # -l puts a light on every vehicle named after it: yellow rings ride on the
 # vehicles.  Compare the yellow of the same world with and without it.
-xt_start v2a v2b v3a v3b
-xt_key Escape
-sleep 0.3
-xt_screenshot "$XT_TMP/dark.png"
-xt_key q
-xt_wait_exit 5 || fail "the program did not quit"
-xt_start -l v2a v2b v3a v3b
-xt_key Escape
-sleep 0.3
-xt_screenshot "$XT_TMP/lit.png"
-xt_key q
-xt_wait_exit 5 || fail "the program did not quit"
+paused_picture "$XT_TMP/dark.png" v2a v2b v3a v3b
+paused_picture "$XT_TMP/lit.png" -l v2a v2b v3a v3b
 dark=$(count "$XT_TMP/dark.png" yellow)
 lit=$(count "$XT_TMP/lit.png" yellow)
 [ "$dark" -eq 0 ] || fail "yellow without any light: $dark pixels"
