@@ -410,34 +410,34 @@ int String::find_right(int c, int start) const
     return -1;
 }
 
-String String::lower() const
+// A copy of str with convert applied from its first letter in [first, last]
+// on, or str itself, sharing its memo, when it has no such letter.
+static String with_case_changed(const String &str, char first, char last,
+                                int (*convert)(int))
 {
-    for (int i = 0; i < _length; i++)
-        if (_data[i] >= 'A' && _data[i] <= 'Z') {
-            String s(_data, _length);
+    const char *data = str.data();
+    int length = str.length();
+    for (int i = 0; i < length; i++)
+        if (data[i] >= first && data[i] <= last) {
+            String s(data, length);
             char *d = s.mutable_data();
             if (s.out_of_memory())
                 return s;
-            for (int j = i; j < _length; j++)
-                d[j] = (char) std::tolower((unsigned char) d[j]);
+            for (int j = i; j < length; j++)
+                d[j] = (char) convert((unsigned char) d[j]);
             return s;
         }
-    return *this;
+    return str;
+}
+
+String String::lower() const
+{
+    return with_case_changed(*this, 'A', 'Z', [](int c) { return std::tolower(c); });
 }
 
 String String::upper() const
 {
-    for (int i = 0; i < _length; i++)
-        if (_data[i] >= 'a' && _data[i] <= 'z') {
-            String s(_data, _length);
-            char *d = s.mutable_data();
-            if (s.out_of_memory())
-                return s;
-            for (int j = i; j < _length; j++)
-                d[j] = (char) std::toupper((unsigned char) d[j]);
-            return s;
-        }
-    return *this;
+    return with_case_changed(*this, 'a', 'z', [](int c) { return std::toupper(c); });
 }
 
 String String::printable() const
