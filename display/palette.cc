@@ -93,8 +93,14 @@ int Palette::request_gc(unsigned long mask, const XGCValues &values,
 {
     ASSERT(colour || !(mask & GCForeground));
     Vector<GCSpec> &entries = table();
-    if (entries.empty())
+    if (entries.empty()) {
         entries.push_back(black_entry());
+        // A palette attached before the first request has no GC for the
+        // background yet, and drawing in it would hand X a null GC.
+        Vector<Palette *> &attached = instances();
+        for (int i = 0; i < attached.size(); i++)
+            attached[i]->realize(0, 0, entries[0]);
+    }
 
     int index = 0;
     while (index < entries.size()

@@ -140,6 +140,23 @@ TEST(PaletteOnServer, AttachingRealisesEveryEntryLaterRequestsAtOnce)
     EXPECT_EQ(again.pixel(green), 0x00ff00UL);
 }
 
+TEST(PaletteOnServer, AttachedBeforeAnyRequestStillGetsTheBackground)
+{
+    TestXServer server;
+    if (!server.available())
+        GTEST_SKIP() << "Xvfb not available";
+    Window w = server.map_window(50, 50);
+    IN_FRESH_PROCESS({
+        Palette palette(server.display(), w);
+        CHILD_CHECK(palette.gc_count() == 0);
+        CHILD_CHECK(Palette::request_colour(255, 0, 0) == 1);
+        CHILD_CHECK(palette.gc_count() == 2);
+        CHILD_CHECK(palette.gc(0) != nullptr);
+        CHILD_CHECK(palette.gc(1) != nullptr);
+        CHILD_CHECK(gc_foreground(server.display(), palette.gc(0)) == 0UL);
+    });
+}
+
 TEST(PaletteOnServer, IndexOutsideTheTableIsAProgrammingError)
 {
     TestXServer server;

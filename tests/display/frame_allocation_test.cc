@@ -1,0 +1,124 @@
+// A frame is drawn every few alarm firings for as long as the program
+// runs: once the view exists, clearing, drawing every body (vehicles with
+// their sensor wedges, wires and motors, carried and free lights, trails)
+// and swapping must not touch the heap.  Global operator new is replaced
+// here to count; Xlib's own buffers are malloc'd and not counted.
+// GoogleTest first: Xlib's macros (None, Bool, ...) break its headers.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "display/palette.hh"
+#include "display/view.hh"
+#include "driver/catalogue.hh"
+#include "sim/light.hh"
+#include "sim/vehicle.hh"
+#include "sim/world.hh"
+#include "tests/display/x_server.hh"
+
+namespace {
+long allocations = 0;
+}
+
+void *operator new(std::size_t n)
+{
+    allocations++;
+    if (void *p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void *operator new[](std::size_t n)
+{
+    return operator new(n);
+}
+void *operator new(std::size_t n, const std::nothrow_t &) noexcept
+{
+    allocations++;
+    return std::malloc(n ? n : 1);
+}
+void *operator new[](std::size_t n, const std::nothrow_t &) noexcept
+{
+    return operator new(n, std::nothrow);
+}
+// Out of line: inlined next to a new-expression, a bare free() would look
+// like a mismatch to the compiler.
+[[gnu::noinline]] static void release(void *p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void *p) noexcept { release(p); }
+void operator delete[](void *p) noexcept { release(p); }
+void operator delete(void *p, std::size_t) noexcept { release(p); }
+void operator delete[](void *p, std::size_t) noexcept { release(p); }
+void operator delete(void *p, const std::nothrow_t &) noexcept { release(p); }
+void operator delete[](void *p, const std::nothrow_t &) noexcept { release(p); }
+
+namespace {
+
+// Every catalogue vehicle, some carrying lights, and every catalogue light;
+// like the program's, the world lives until the process ends.
+World *catalogue_world(View *view)
+{
+    if (!the_catalogue)
+        build_catalogue();
+    static World *world = new World;
+    Light *carried = new Light(static_cast<Vehicle *>(nullptr), 1, -M_PI, M_PI, 6.0);
+    const char *names[] = {"v1", "v1p", "v2a", "v2b", "v3a", "v3b",
+                           "v2ap", "v2bp", "v3ap", "v3bp"};
+    for (int i = 0; i < 3; i++)
+        for (const char *name : names) {
+            Vehicle *v = the_catalogue->find(PermString(name))->as_vehicle()->clone()->as_vehicle();
+            if (i == 1)
+                v->add_light(carried);
+            world->add_body(v);
+        }
+    for (const char *name : {"l", "timel", "l2a", "l2b"})
+        world->add_body(the_catalogue->find(PermString(name)));
+    world->scatter(true, false, view);
+    return world;
+}
+
+// Steps and draws as the alarm does; returns the allocations of the frames
+// after the first few, which may size what is sized once.
+long steady_frame_allocations(World *world, View *view)
+{
+    for (int frame = 0; frame < 3; frame++) {
+        world->step();
+        world->record_trails();
+        world->draw(view);
+    }
+    allocations = 0;
+    for (int frame = 0; frame < 20; frame++) {
+        for (int i = 0; i < 4; i++) {
+            world->step();
+            world->collide_pairs();
+        }
+        world->draw(view);
+    }
+    return allocations;
+}
+
+TEST(FrameAllocation, SteadyFramesAllocateNothing)
+{
+    TestXServer server;
+    if (!server.available())
+        GTEST_SKIP() << "Xvfb not available";
+    Window window = server.map_window(640, 520);
+    Palette *palette = new Palette(server.display(), window);
+    View *view = new View(palette, window);
+    World *world = catalogue_world(view);
+
+    EXPECT_EQ(0, steady_frame_allocations(world, view)) << "single-buffered, no trails";
+    view->set_trails(true);
+    EXPECT_EQ(0, steady_frame_allocations(world, view)) << "single-buffered, trails shown";
+    view->set_double_buffer(true);
+    view->set_trails(false);
+    EXPECT_EQ(0, steady_frame_allocations(world, view)) << "double-buffered, no trails";
+    XSync(server.display(), False);
+
+    delete view;
+    delete palette;
+}
+
+}  // namespace
