@@ -11,7 +11,7 @@
 const long max_geometry_value = 32767;
 
 // Applies spec to hints (whose width, height, x and y hold the defaults)
-// on a screen of the given size.  Returns false for a bad specification:
+// on a screen of the given size.  Returns false for a bad geometry text:
 // the flags are then cleared, and the fields keep whatever was stored
 // before the fault was found.
 bool parse_geometry(const char *spec, int screen_width, int screen_height,

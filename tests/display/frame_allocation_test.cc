@@ -2,7 +2,7 @@
 // runs: once the view exists, clearing, drawing every body (vehicles with
 // their sensor wedges, wires and motors, carried and free lights, trails)
 // and swapping must not touch the heap.  Global operator new is replaced
-// here to count; Xlib's own buffers are malloc'd and not counted.
+// to count (tests/counting_new.hh); Xlib's own buffers are not counted.
 // GoogleTest first: Xlib's macros (None, Bool, ...) break its headers.
 #include <gtest/gtest.h>
 
@@ -16,43 +16,7 @@
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
 #include "tests/display/x_server.hh"
-
-namespace {
-long allocations = 0;
-}
-
-void *operator new(std::size_t n)
-{
-    allocations++;
-    if (void *p = std::malloc(n ? n : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void *operator new[](std::size_t n)
-{
-    return operator new(n);
-}
-void *operator new(std::size_t n, const std::nothrow_t &) noexcept
-{
-    allocations++;
-    return std::malloc(n ? n : 1);
-}
-void *operator new[](std::size_t n, const std::nothrow_t &) noexcept
-{
-    return operator new(n, std::nothrow);
-}
-// Out of line: inlined next to a new-expression, a bare free() would look
-// like a mismatch to the compiler.
-[[gnu::noinline]] static void release(void *p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void *p) noexcept { release(p); }
-void operator delete[](void *p) noexcept { release(p); }
-void operator delete(void *p, std::size_t) noexcept { release(p); }
-void operator delete[](void *p, std::size_t) noexcept { release(p); }
-void operator delete(void *p, const std::nothrow_t &) noexcept { release(p); }
-void operator delete[](void *p, const std::nothrow_t &) noexcept { release(p); }
+#include "tests/counting_new.hh"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The simulation step runs hundreds of times a second: once the per-vehicle
 // scratch vectors have grown, stepping, colliding and sensing must not
-// touch the heap.  Global operator new is replaced here to count.
+// touch the heap.  Global operator new is replaced to count
+// (tests/counting_new.hh).
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -15,43 +16,7 @@
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
 #include "tests/sim/sim_helpers.hh"
-
-namespace {
-long allocations = 0;
-}
-
-void *operator new(std::size_t n)
-{
-    allocations++;
-    if (void *p = std::malloc(n ? n : 1))
-        return p;
-    throw std::bad_alloc();
-}
-void *operator new[](std::size_t n)
-{
-    return operator new(n);
-}
-void *operator new(std::size_t n, const std::nothrow_t &) noexcept
-{
-    allocations++;
-    return std::malloc(n ? n : 1);
-}
-void *operator new[](std::size_t n, const std::nothrow_t &) noexcept
-{
-    return operator new(n, std::nothrow);
-}
-// Out of line: inlined next to a new-expression, a bare free() would look
-// like a mismatch to the compiler.
-[[gnu::noinline]] static void release(void *p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void *p) noexcept { release(p); }
-void operator delete[](void *p) noexcept { release(p); }
-void operator delete(void *p, std::size_t) noexcept { release(p); }
-void operator delete[](void *p, std::size_t) noexcept { release(p); }
-void operator delete(void *p, const std::nothrow_t &) noexcept { release(p); }
-void operator delete[](void *p, const std::nothrow_t &) noexcept { release(p); }
+#include "tests/counting_new.hh"
 
 namespace {
 
