@@ -41,8 +41,10 @@ void zoom_in_view() { the_view->zoom(zoom_in); }
 void change_speed(double factor)
 {
     Moment interval = scaled(the_move_alarm->interval(), factor);
-    // Too short an interval would starve the event queue: ignore the key.
-    if (interval < WorldMoveAlarm::min_interval)
+    // Too short an interval would starve the event queue, too long a one
+    // would stall the animation: ignore the key.
+    if (interval < WorldMoveAlarm::min_interval
+        || WorldMoveAlarm::max_interval < interval)
         return;
     the_move_alarm->set_interval(interval);
 }

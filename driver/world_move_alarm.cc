@@ -5,6 +5,7 @@
 #include "sim/world.hh"
 
 const Moment WorldMoveAlarm::min_interval(0, 1000);
+const Moment WorldMoveAlarm::max_interval(10, 0);
 
 namespace {
 

@@ -25,6 +25,10 @@ class WorldMoveAlarm : public AlarmHooks {
     // The shortest interval the speed keys may reach: shorter ones would
     // keep the main loop firing instead of reading events.
     static const Moment min_interval;
+    // The longest: the alarm is rescheduled only when it fires, so a
+    // longer one would leave a faster speed waiting that long to apply
+    // (and far longer ones no longer fit in a Moment).
+    static const Moment max_interval;
 
     Moment interval() const { return _interval; }
     void set_interval(Moment interval);

@@ -147,6 +147,21 @@ TEST_F(EventsTest, SpeedUpStopsAtOneMillisecond)
     EXPECT_EQ(alarm.interval(), Moment(0, 1340));
 }
 
+// Held down, '<' would grow the interval until its seconds no longer fit
+// (and the alarm, already due ages away, would never bring the animation
+// back): it stops at ten seconds, and '>' still works from there.
+TEST_F(EventsTest, SlowDownStopsAtTenSeconds)
+{
+    for (int i = 0; i < 300; i++)
+        type('<');
+    Moment stop = alarm.interval();
+    EXPECT_TRUE(stop <= WorldMoveAlarm::max_interval);
+    EXPECT_TRUE(WorldMoveAlarm::max_interval < scaled(stop, 1.25));
+    EXPECT_EQ(alarm.steps_per_tick(), (int) (stop.microseconds() / 2500));
+    type('>');
+    EXPECT_EQ(alarm.interval(), scaled(stop, 0.8));
+}
+
 TEST_F(EventsTest, QuitAndIgnoredKeys)
 {
     Point origin = view.origin();
