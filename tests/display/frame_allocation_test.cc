@@ -27,7 +27,7 @@ World *catalogue_world(View *view)
     if (!the_catalogue)
         build_catalogue();
     static World *world = new World;
-    Light *carried = new Light(static_cast<Vehicle *>(nullptr), 1, -M_PI, M_PI, 6.0);
+    static Light *carried = new Light(static_cast<Vehicle *>(nullptr), 1, -M_PI, M_PI, 6.0);
     const char *names[] = {"v1", "v1p", "v2a", "v2b", "v3a", "v3b",
                            "v2ap", "v2bp", "v3ap", "v3bp"};
     for (int i = 0; i < 3; i++)
