@@ -287,15 +287,24 @@ ArcBox arc_box(const Transform &t, Point c, double r, double start, double end)
 
 }  // namespace
 
+// XDrawArc and XFillArc take the same arguments.
+typedef int (*ArcRequest)(Display *, Drawable, GC, int, int, unsigned, unsigned,
+                          int, int);
+
+static void send_arc(ArcRequest request, Display *display, Drawable drawable,
+                     GC gc, const ArcBox &b)
+{
+    request(display, drawable, gc, b.x, b.y, b.width, b.height, b.angle1, b.angle2);
+}
+
 void View::draw_circle(int colour, Point centre, double radius, double start,
                        double end)
 {
     if (!draws_on_x())
         return;
     GC gc = _palette->gc(colour);
-    ArcBox b = arc_box(XT_TRANSFORM, centre, radius, start, end);
-    XDrawArc(_display, _drawable, gc, b.x, b.y, b.width, b.height, b.angle1,
-             b.angle2);
+    send_arc(XDrawArc, _display, _drawable, gc,
+             arc_box(XT_TRANSFORM, centre, radius, start, end));
 }
 
 void View::fill_circle(int colour, Point centre, double radius, double start,
@@ -304,9 +313,8 @@ void View::fill_circle(int colour, Point centre, double radius, double start,
     if (!draws_on_x())
         return;
     GC gc = _palette->gc(colour);
-    ArcBox b = arc_box(XT_TRANSFORM, centre, radius, start, end);
-    XFillArc(_display, _drawable, gc, b.x, b.y, b.width, b.height, b.angle1,
-             b.angle2);
+    send_arc(XFillArc, _display, _drawable, gc,
+             arc_box(XT_TRANSFORM, centre, radius, start, end));
 }
 
 // Consecutive points on the same pixel are dropped: a segment that starts
