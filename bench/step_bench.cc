@@ -70,7 +70,7 @@ long interactions_per_step(World *w)
     for (Body *b : w->bodies())
         if (Vehicle *v = b->as_vehicle())
             for (int i = 0; i < v->sensor_count(); i++)
-                n += w->emitters(v->sensor(i)->kind()).size();
+                n += w->emitters(v->sensor(i)->kind()).bodies.size();
     return n;
 }
 

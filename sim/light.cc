@@ -68,23 +68,8 @@ void Light::step(double)
     follow_carrier();
 }
 
-// Within the disc of radius S the light spreads over the whole half-turn;
-// outside it the spread alpha shrinks with distance.  A directional light
-// delivers the overlap of the window of width alpha around the point's
-// direction with its emission arc.
-double Light::intensity_at(int kind, Point &source, Point at) const
+double Light::arc_intensity(double dx, double dy, double s, double w, double alpha) const
 {
-    if (kind != _kind)
-        return 0;
-    source = _position;
-    double dx = at.x - _position.x, dy = at.y - _position.y;
-    double d = std::sqrt(dx * dx + dy * dy);
-    double s = strength();
-    double w = arc_width();
-    double alpha = s > d ? M_PI : M_PI * s / d;
-    if (w >= 2 * M_PI)
-        return s * alpha / M_PI;
-
     double a = arc_start();
     while (a < 0)
         a += 2 * M_PI;

@@ -30,8 +30,10 @@ class Light : public Body {
     void place(Point position, double heading) override;
     void reset() override;
     bool emits(int kind) const override { return kind == _kind; }
-    double intensity_at(int kind, Point &source, Point at) const override;
-    bool carried_by(const Vehicle *v) const override { return v == _carrier; }
+    // Final and inline: sensors call it through a Light pointer for every
+    // light in every step, and most lights shine in every direction.
+    double intensity_at(int kind, Point &source, Point at) const final;
+    bool carried_by(const Vehicle *v) const final { return v == _carrier; }
     int layer() const override { return 1; }
     void step(double dt) override;
     void draw(View *view) override;
@@ -39,6 +41,8 @@ class Light : public Body {
   protected:
     // A carried light jumps to its carrier.
     void follow_carrier();
+    // What a light of arc width w < 2 pi delivers, seen from offset (dx, dy).
+    double arc_intensity(double dx, double dy, double s, double w, double alpha) const;
 
     int _kind;
     int _colour;
@@ -88,5 +92,24 @@ class ThresholdLight : public Light {
     double _threshold;
     bool _on;  // the latest observed sum reached the threshold
 };
+
+// Within the disc of radius S the light spreads over the whole half-turn;
+// outside it the spread alpha shrinks with distance.  A directional light
+// delivers the overlap of the window of width alpha around the point's
+// direction with its emission arc.
+inline double Light::intensity_at(int kind, Point &source, Point at) const
+{
+    if (kind != _kind)
+        return 0;
+    source = _position;
+    double dx = at.x - _position.x, dy = at.y - _position.y;
+    double d = std::sqrt(dx * dx + dy * dy);
+    double s = strength();
+    double w = arc_width();
+    double alpha = s > d ? M_PI : M_PI * s / d;
+    if (w >= 2 * M_PI)
+        return s * alpha / M_PI;
+    return arc_intensity(dx, dy, s, w, alpha);
+}
 
 #endif

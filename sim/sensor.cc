@@ -4,6 +4,7 @@
 
 #include "display/view.hh"
 #include "sim/body.hh"
+#include "sim/light.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
 
@@ -28,6 +29,12 @@ static double relative_direction(Point from, Point to, double h)
     return a;
 }
 
+static bool carried(int k, Body *const *bodies, const Light *const *lights,
+                    const Vehicle *vehicle)
+{
+    return lights[k] ? lights[k]->carried_by(vehicle) : bodies[k]->carried_by(vehicle);
+}
+
 double Sensor::read(const Vehicle *vehicle) const
 {
     World *world = vehicle->world();
@@ -35,9 +42,10 @@ double Sensor::read(const Vehicle *vehicle) const
         return read_every_body(vehicle);
     double h = vehicle->heading();
     Point s = world_position(vehicle->position(), h);
-    const Vector<Body *> &emitters = world->emitters(_kind);
-    Body *const *list = emitters.begin();
-    int n = emitters.size();
+    const World::Emitters &emitters = world->emitters(_kind);
+    Body *const *bodies = emitters.bodies.begin();
+    const Light *const *lights = emitters.lights.begin();
+    int n = emitters.bodies.size();
     double total = 0;
     // In batches: the intensities first, then the directions.  Neither
     // depends on the other, so the processor overlaps the long sqrt and
@@ -47,11 +55,14 @@ double Sensor::read(const Vehicle *vehicle) const
     Point source[batch];
     for (int k0 = 0; k0 < n; k0 += batch) {
         int m = n - k0 < batch ? n - k0 : batch;
-        for (int k = 0; k < m; k++)
-            intensity[k] = list[k0 + k]->intensity_at(_kind, source[k], s);
+        for (int k = 0; k < m; k++) {
+            const Light *light = lights[k0 + k];
+            intensity[k] = light ? light->intensity_at(_kind, source[k], s)
+                                 : bodies[k0 + k]->intensity_at(_kind, source[k], s);
+        }
         for (int k = 0; k < m; k++) {
             double a = relative_direction(s, source[k], h);
-            if (a >= _min_angle && a <= _max_angle && !list[k0 + k]->carried_by(vehicle))
+            if (a >= _min_angle && a <= _max_angle && !carried(k0 + k, bodies, lights, vehicle))
                 total += intensity[k] * _gain;
         }
     }

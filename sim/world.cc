@@ -23,6 +23,7 @@
 #include <limits>
 
 #include "display/view.hh"
+#include "sim/light.hh"
 
 World *the_world = nullptr;
 
@@ -46,7 +47,7 @@ World::World()
 
 World::~World()
 {
-    for (EmitterList *e : _emitter_lists)
+    for (Emitters *e : _emitter_lists)
         delete e;
 }
 
@@ -91,28 +92,31 @@ void World::step()
         b->step(0.1);
 }
 
-const Vector<Body *> &World::emitters(int kind)
+const World::Emitters &World::emitters(int kind)
 {
-    EmitterList *list = nullptr;
-    for (EmitterList *e : _emitter_lists)
+    Emitters *list = nullptr;
+    for (Emitters *e : _emitter_lists)
         if (e->kind == kind) {
             list = e;
             break;
         }
     if (!list) {
-        list = new EmitterList;
+        list = new Emitters;
         list->kind = kind;
         list->generation = _generation - 1;
         _emitter_lists.push_back(list);
     }
     if (list->generation != _generation) {
         list->bodies.clear();
+        list->lights.clear();
         for (Body *b : _bodies)
-            if (b->emits(kind))
+            if (b->emits(kind)) {
                 list->bodies.push_back(b);
+                list->lights.push_back(dynamic_cast<const Light *>(b));
+            }
         list->generation = _generation;
     }
-    return list->bodies;
+    return *list;
 }
 
 void World::collide_pairs()

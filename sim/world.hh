@@ -16,6 +16,7 @@
 #include "lib/vector.hh"
 #include "sim/body.hh"
 
+class Light;
 class View;
 
 class World {
@@ -38,11 +39,20 @@ class World {
     void record_trails();
     void draw(View *view);
 
+    // The bodies for which emits(kind) is true, in world order, duplicates
+    // included, and beside each the same body as a Light, or null if it is
+    // none: a sensor computes a light's intensity without virtual calls.
+    struct Emitters {
+        int kind;
+        unsigned generation;  // of the body list it was built from
+        Vector<Body *> bodies;
+        Vector<const Light *> lights;
+    };
+
     const Vector<Body *> &bodies() const { return _bodies; }
     const Vector<Body *> &colliding() const { return _colliding; }
-    // The bodies for which emits(kind) is true, in world order, duplicates
-    // included; rebuilt after the body list changes.
-    const Vector<Body *> &emitters(int kind);
+    // Rebuilt after the body list changes.
+    const Emitters &emitters(int kind);
 
     bool indexed() const { return _indexed; }
     void set_indexed(bool on) { _indexed = on; }
@@ -52,11 +62,6 @@ class World {
     ~World();
 
   private:
-    struct EmitterList {
-        int kind;
-        unsigned generation;  // of the body list it was built from
-        Vector<Body *> bodies;
-    };
     // Position, radius and group of one colliding body, for the grid.
     struct Collider {
         double x, y, r;
@@ -73,7 +78,7 @@ class World {
 
     bool _indexed;
     unsigned _generation;  // changes whenever _bodies does
-    Vector<EmitterList *> _emitter_lists;
+    Vector<Emitters *> _emitter_lists;
     // Scratch of the collision grid, kept so that a pass allocates nothing.
     Vector<Collider> _colliders;
     Vector<int> _cell_start;   // cell c holds _sorted[start[c], start[c+1])
