@@ -3,8 +3,10 @@
 # table of the figures, then the ratios the performance targets are about:
 # a world step against the bare arithmetic of its sensor-light
 # interactions, one alarm firing's simulation work against 2.5 ms and
-# against the bare arithmetic of its interactions, the indexed pair test
-# against the plain one, and the long-trail frame.
+# against the bare arithmetic of its interactions (also with the maths
+# library calls its collisions cannot avoid), in the default window and a
+# full-HD one, the indexed pair test against the plain one, and the
+# long-trail frame.
 #
 # Usage: bench/run.sh [BENCH_BINARY] [benchmark options...]
 # Without a binary it takes the newest build*/bench/xtinkerbot_bench of
@@ -82,7 +84,7 @@ for b in data["benchmarks"]:
     if "per_interaction" in b:
         notes.append("%.1f ns/interaction (%d per iteration)"
                      % (b["per_interaction"] * 1e9, b["interactions"]))
-    for key in ("near_pairs", "trail_points", "firings_per_draw"):
+    for key in ("near_pairs", "collisions", "trail_points", "firings_per_draw"):
         if key in b:
             notes.append("%s=%d" % (key, b[key]))
     if b.get("label"):
@@ -101,18 +103,22 @@ print()
 print("Ratios (cpu time)")
 print("-" * 90)
 for n in (10, 100, 1000):
-    s, b = cpu("BM_WorldStep/%d" % n), cpu("BM_InteractionBaseline/%d" % n)
+    s, b = cpu("BM_WorldStep/%d" % n), cpu("BM_InteractionBaseline/%d/640" % n)
     if s and b:
         print("step + pair test / bare interactions, N=%-5d %6.2f" % (n, s / b))
-s, b = cpu("BM_StepOnly/1000"), cpu("BM_InteractionBaseline/1000")
-if s and b:
-    print("step without pair test / bare, N=1000     %6.2f" % (s / b))
-f, b = cpu("BM_FiringSimulation/1000"), cpu("BM_InteractionBaseline/1000")
-if f and b:
-    print("firing (4 steps + pair tests) / 4 x bare   %6.2f   (target <= 2)" % (f / (4 * b)))
-    print("firing simulation work, N=1000        %9.3f ms (target < 2.5 ms)" % (f / 1e3))
+for width, window in ((640, "640x520"), (1920, "1920x1080")):
+    print("1000 vehicles in a %s window:" % window)
+    s, b = cpu("BM_StepOnly/1000/%d" % width), cpu("BM_InteractionBaseline/1000/%d" % width)
+    if s and b:
+        print("  step without pair test / bare            %6.2f" % (s / b))
+    f, c = cpu("BM_FiringSimulation/1000/%d" % width), cpu("BM_CollisionMath/1000/%d" % width)
+    if f and b:
+        print("  firing (4 steps + pair tests) / 4 x bare %6.2f   (target <= 2)" % (f / (4 * b)))
+        print("  firing simulation work             %9.3f ms (target < 2.5 ms)" % (f / 1e3))
+    if f and b and c:
+        print("  firing / 4 x (bare + collision maths)    %6.2f" % (f / (4 * (b + c))))
 for n in (100, 1000, 5000):
-    g, p = cpu("BM_CollidePairs/%d" % n), cpu("BM_CollidePairsPlain/%d" % n)
+    g, p = cpu("BM_CollidePairs/%d/640" % n), cpu("BM_CollidePairsPlain/%d/640" % n)
     if g and p:
         print("pair test plain / indexed, N=%-5d       %6.2f" % (n, p / g))
 t, s = wall("BM_TrailFrame"), wall("BM_TrailFrameSegments")

@@ -33,10 +33,19 @@ inline Point polar_point(double r, double a)
 }
 
 // atan2(0, d): +0 for every positive d and pi for every negative one, so
-// only the other cases need the call.
-double polar_direction_x(double d);
-// rotate_polar((d, 0), angle), bit for bit, without the atan2.
-Point rotate_polar_x(double d, double angle);
+// only the other cases need the call.  Inline: the motors of every vehicle
+// use it every step.
+inline double polar_direction_x(double d)
+{
+    return d > 0 ? 0.0 : d < 0 ? M_PI : std::atan2(0.0, d);
+}
+
+// rotate_polar((d, 0), angle), bit for bit, without the atan2; d * d + 0 * 0
+// is d * d for every d, so the length needs no more.
+inline Point rotate_polar_x(double d, double angle)
+{
+    return polar_point(std::sqrt(d * d), polar_direction_x(d) + angle);
+}
 
 class Body {
   public:

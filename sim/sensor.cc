@@ -47,24 +47,14 @@ double Sensor::read(const Vehicle *vehicle) const
     const Light *const *lights = emitters.lights.begin();
     int n = emitters.bodies.size();
     double total = 0;
-    // In batches: the intensities first, then the directions.  Neither
-    // depends on the other, so the processor overlaps the long sqrt and
-    // division chains of several emitters; the sum keeps world order.
-    const int batch = 8;
-    double intensity[batch];
-    Point source[batch];
-    for (int k0 = 0; k0 < n; k0 += batch) {
-        int m = n - k0 < batch ? n - k0 : batch;
-        for (int k = 0; k < m; k++) {
-            const Light *light = lights[k0 + k];
-            intensity[k] = light ? light->intensity_at(_kind, source[k], s)
-                                 : bodies[k0 + k]->intensity_at(_kind, source[k], s);
-        }
-        for (int k = 0; k < m; k++) {
-            double a = relative_direction(s, source[k], h);
-            if (a >= _min_angle && a <= _max_angle && !carried(k0 + k, bodies, lights, vehicle))
-                total += intensity[k] * _gain;
-        }
+    for (int k = 0; k < n; k++) {
+        const Light *light = lights[k];
+        Point source;
+        double intensity = light ? light->intensity_at(_kind, source, s)
+                                 : bodies[k]->intensity_at(_kind, source, s);
+        double a = relative_direction(s, source, h);
+        if (a >= _min_angle && a <= _max_angle && !carried(k, bodies, lights, vehicle))
+            total += intensity * _gain;
     }
     return total > 0 ? total : 0;
 }

@@ -201,8 +201,9 @@ bool World::bin_colliders(double &cell, int &columns, int &rows)
     if (!std::isfinite(needed) || !std::isfinite(extent))
         return false;
 
-    // About four cells per body at most: wider cells are always correct.
-    int side = std::min(max_side, 2 * (int) std::ceil(std::sqrt((double) m)));
+    // At most about sixteen cells per body, so that a crowd keeps narrow
+    // cells when a few bodies wander far; wider cells are always correct.
+    int side = std::min(max_side, 4 * (int) std::ceil(std::sqrt((double) m)));
     cell = std::max(std::max(needed, extent / side), 1e-290);
     columns = std::min(side + 1, (int) ((x1 - x0) / cell) + 1);
     rows = std::min(side + 1, (int) ((y1 - y0) / cell) + 1);
