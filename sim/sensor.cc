@@ -29,6 +29,23 @@ static double relative_direction(Point from, Point to, double h)
     return a;
 }
 
+// A field from -pi to pi or wider takes every direction that can be
+// computed: atan2 of finite differences lies within [-pi, pi], so does the
+// heading, and the wrap of their difference is exact and lands there too.
+// Such a sensor needs no direction, as long as the heading is in range.
+bool Sensor::sees_all_round(double h) const
+{
+    return _min_angle <= -M_PI && _max_angle >= M_PI && h >= -M_PI && h <= M_PI;
+}
+
+bool Sensor::in_field(Point s, Point source, double h, bool all_round) const
+{
+    if (all_round && std::isfinite(source.x - s.x) && std::isfinite(source.y - s.y))
+        return true;
+    double a = relative_direction(s, source, h);
+    return a >= _min_angle && a <= _max_angle;
+}
+
 static bool carried(int k, Body *const *bodies, const Light *const *lights,
                     const Vehicle *vehicle)
 {
@@ -46,14 +63,14 @@ double Sensor::read(const Vehicle *vehicle) const
     Body *const *bodies = emitters.bodies.begin();
     const Light *const *lights = emitters.lights.begin();
     int n = emitters.bodies.size();
+    bool all_round = sees_all_round(h);
     double total = 0;
     for (int k = 0; k < n; k++) {
         const Light *light = lights[k];
         Point source;
         double intensity = light ? light->intensity_at(_kind, source, s)
                                  : bodies[k]->intensity_at(_kind, source, s);
-        double a = relative_direction(s, source, h);
-        if (a >= _min_angle && a <= _max_angle && !carried(k, bodies, lights, vehicle))
+        if (in_field(s, source, h, all_round) && !carried(k, bodies, lights, vehicle))
             total += intensity * _gain;
     }
     return total > 0 ? total : 0;

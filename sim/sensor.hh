@@ -52,6 +52,10 @@ class Sensor {
     double _mount_direction;  // computes it
 
     double read_every_body(const Vehicle *vehicle) const;
+    bool sees_all_round(double h) const;
+    // Whether the direction from s to source, relative to heading h, lies
+    // within the field of view.
+    bool in_field(Point s, Point source, double h, bool all_round) const;
 };
 
 #endif

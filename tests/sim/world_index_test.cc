@@ -347,6 +347,54 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
     }
 }
 
+// A sensor that sees all round skips the direction of each light; where
+// the arithmetic is extreme it must still read exactly what the plain
+// algorithm reads: a light on the sensor itself, headings of exactly +-pi,
+// differences too large to be finite, non-finite positions and headings,
+// fields exactly [-pi, pi], wider, and just short of it.
+TEST(SensorShortcutTest, AllRoundFieldsReadAsThePlainAlgorithm)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double big = 1.7e308;
+    struct Case {
+        Point vehicle;
+        double heading;
+        Point light;
+    } cases[] = {
+        {Point(0, 0), 0.3, Point(10, 0)},        // the light sits on the sensor
+        {Point(0, 0), M_PI, Point(-50, 0)},      // heading exactly pi, light ahead
+        {Point(0, 0), -M_PI, Point(50, 1e-300)}, // heading exactly -pi, light behind
+        {Point(0, 0), 0.0, Point(-50, 0.0)},     // straight behind: +pi
+        {Point(0, 0), -0.0, Point(-50, -0.0)},   // straight behind: -pi
+        {Point(-big, 0), 1.0, Point(big, 0)},    // the difference overflows
+        {Point(3, 4), 2.0, Point(inf, 7)},
+        {Point(3, 4), 2.0, Point(NAN, 7)},
+        {Point(NAN, 4), 2.0, Point(1, 7)},
+        {Point(3, 4), NAN, Point(1, 7)},
+        {Point(3, 4), inf, Point(1, 7)},
+    };
+    struct Field {
+        double min, max;
+    } fields[] = {{-M_PI, M_PI}, {-4, 4}, {-M_PI, std::nextafter(M_PI, 0)}};
+    for (const Field &f : fields)
+        for (const Case &c : cases) {
+            World &w = lasting_world();
+            Vehicle *v = keep(new Vehicle(20, 12));
+            Sensor *sensor = keep(new Sensor(Point(10, 0), 1, "eye", f.min, f.max));
+            v->add_sensor(sensor);
+            w.add_body(v);
+            w.add_body(keep(new Light(c.light, 1, -M_PI, M_PI, 8)));
+            v->place(c.vehicle, c.heading);
+            double fast = sensor->read(v);
+            w.set_indexed(false);
+            double plain = sensor->read(v);
+            EXPECT_TRUE(same_bits(fast, plain))
+                << "field [" << f.min << ", " << f.max << "], vehicle (" << c.vehicle.x << ", "
+                << c.vehicle.y << ") heading " << c.heading << ", light (" << c.light.x << ", "
+                << c.light.y << "): " << fast << " against " << plain;
+        }
+}
+
 // The shortcuts rest on these identities of the maths library.
 TEST(CollisionGridTest, ShortcutIdentitiesHold)
 {
