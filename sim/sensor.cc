@@ -13,8 +13,18 @@ Sensor::Sensor(Point mount, int kind, PermString name, double min_angle,
     : _name(name), _kind(kind), _mount(mount), _min_angle(min_angle),
       _max_angle(max_angle), _gain(0.1),
       _mount_length(std::sqrt(mount.x * mount.x + mount.y * mount.y)),
-      _mount_direction(std::atan2(mount.y, mount.x))
+      _mount_direction(std::atan2(mount.y, mount.x)), _has_blind_side(false),
+      _blind_narrow(false)
 {
+    // Directions come out of the wrap in [-pi, pi]: the field is the arc
+    // from lo to hi, and the rest of the turn is blind.
+    double lo = std::fmax(min_angle, -M_PI), hi = std::fmin(max_angle, M_PI);
+    if (hi - lo >= 0 && hi - lo < 2 * M_PI) {
+        _has_blind_side = true;
+        _blind_narrow = hi - lo >= M_PI;
+        _blind_from = polar_point(1, hi - _mount_direction);
+        _blind_to = polar_point(1, lo - _mount_direction);
+    }
 }
 
 // Direction of `to' seen from `from', relative to heading h, in [-pi, pi].
@@ -38,12 +48,31 @@ bool Sensor::sees_all_round(double h) const
     return _min_angle <= -M_PI && _max_angle >= M_PI && h >= -M_PI && h <= M_PI;
 }
 
-bool Sensor::in_field(Point s, Point source, double h, bool all_round) const
+inline bool Sensor::in_field(Point s, Point source, double h, bool all_round) const
 {
     if (all_round && std::isfinite(source.x - s.x) && std::isfinite(source.y - s.y))
         return true;
     double a = relative_direction(s, source, h);
     return a >= _min_angle && a <= _max_angle;
+}
+
+// Far beyond every rounding error of the computed direction (a few units
+// in the last place of pi): a direction that clears the blind side's edges
+// by this much lies on the same side of them however it is rounded.
+static const double blind_margin = 1e-9;
+
+// The cross products say on which side of each edge d lies, scaled by its
+// length; |x| + |y| is at least that length, so the margin is conservative.
+// Non-finite input fails every comparison and is never called blind.
+inline bool Sensor::surely_blind(Point d, double c, double sn) const
+{
+    Point p(d.x * c + d.y * sn, d.y * c - d.x * sn);
+    double margin = blind_margin * (std::fabs(p.x) + std::fabs(p.y));
+    double past_from = _blind_from.x * p.y - _blind_from.y * p.x;
+    double before_to = p.x * _blind_to.y - p.y * _blind_to.x;
+    if (_blind_narrow)
+        return past_from > margin && before_to > margin;
+    return past_from > margin || before_to > margin;
 }
 
 static bool carried(int k, Body *const *bodies, const Light *const *lights,
@@ -58,7 +87,11 @@ double Sensor::read(const Vehicle *vehicle) const
     if (!world->indexed())
         return read_every_body(vehicle);
     double h = vehicle->heading();
-    Point s = world_position(vehicle->position(), h);
+    // The mount turned by the heading (rotate_polar, bit for bit), keeping
+    // the cosine and sine of its direction.
+    double a = _mount_direction + h;
+    double c = std::cos(a), sn = std::sin(a);
+    Point s = vehicle->position() + Point(c * _mount_length, _mount_length * sn);
     const World::Emitters &emitters = world->emitters(_kind);
     Body *const *bodies = emitters.bodies.begin();
     const Light *const *lights = emitters.lights.begin();
@@ -67,6 +100,10 @@ double Sensor::read(const Vehicle *vehicle) const
     double total = 0;
     for (int k = 0; k < n; k++) {
         const Light *light = lights[k];
+        // A light on the blind side adds nothing: neither its intensity
+        // nor its direction is needed.
+        if (light && _has_blind_side && surely_blind(light->position() - s, c, sn))
+            continue;
         Point source;
         double intensity = light ? light->intensity_at(_kind, source, s)
                                  : bodies[k]->intensity_at(_kind, source, s);

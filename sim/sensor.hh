@@ -5,9 +5,11 @@
 //
 // Reading is the hot loop of the simulation.  It visits only the world's
 // emitters of the sensor's kind (the same bodies, in the same order, that
-// the emits test over every body would keep) and turns the mount with its
-// length and direction computed once; the readings are bit for bit those of
-// the plain algorithm, which an unindexed world still runs.
+// the emits test over every body would keep), turns the mount with its
+// length and direction computed once, passes over lights that lie surely on
+// the blind side, and computes no directions at all for a field that takes
+// every direction.  The readings are bit for bit those of the plain
+// algorithm, which an unindexed world still runs.
 #ifndef XTINKERBOT_SIM_SENSOR_HH
 #define XTINKERBOT_SIM_SENSOR_HH
 
@@ -35,11 +37,6 @@ class Sensor {
     double min_angle() const { return _min_angle; }
     double max_angle() const { return _max_angle; }
     double gain() const { return _gain; }
-    // The sensor's world position on a vehicle at heading h.
-    Point world_position(Point vehicle, double h) const
-    {
-        return vehicle + polar_point(_mount_length, _mount_direction + h);
-    }
 
   private:
     PermString _name;   // compared by identity
@@ -50,12 +47,24 @@ class Sensor {
     double _gain;       // factor on every received intensity
     double _mount_length;     // polar form of the mount, as rotate_polar
     double _mount_direction;  // computes it
+    // The blind side of a field narrower than all round: directions
+    // between the edges _blind_from and _blind_to (unit vectors, counter-
+    // clockwise, in the frame of the mount direction), which are more or
+    // less than half a turn apart (_blind_narrow).
+    bool _has_blind_side;
+    bool _blind_narrow;
+    Point _blind_from;
+    Point _blind_to;
 
     double read_every_body(const Vehicle *vehicle) const;
     bool sees_all_round(double h) const;
     // Whether the direction from s to source, relative to heading h, lies
     // within the field of view.
     bool in_field(Point s, Point source, double h, bool all_round) const;
+    // Whether direction d, in the frame turned by the angle whose cosine
+    // and sine are c and sn, is so far inside the blind side that rounding
+    // cannot bring it into the field.
+    bool surely_blind(Point d, double c, double sn) const;
 };
 
 #endif

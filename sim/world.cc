@@ -10,7 +10,8 @@
 // radiation is summed.
 //
 // The collision pass tests only pairs that share or neighbour a cell of a
-// uniform grid at least as wide as the largest sum of two radii.  The pair
+// uniform grid at least as wide as the largest sum of two radii, wrapped
+// onto a table whose size follows the number of bodies.  The pair
 // test depends on positions, radii and groups alone, which collide() does
 // not change, so each body's near partners can be found before its pairs
 // are collided; they are then collided in ascending order, exactly the
@@ -34,8 +35,8 @@ const int grid_threshold = 32;
 // Widens the cells beyond the largest sum of radii, so that rounding in
 // the cell arithmetic can never put a colliding pair two cells apart.
 const double cell_margin = 1.001;
-// At most this many cells along each side of the grid.
-const int max_side = 2048;
+// Cell numbers stay below this: far inside 64 bits.
+const double max_cell_number = 1152921504606846976.0;  // 2^60
 
 }  // namespace
 
@@ -149,14 +150,22 @@ void World::collide_all_pairs()
 // False, before anything collided, when the grid cannot be used.
 bool World::collide_near_pairs()
 {
-    double cell;
-    int columns, rows;
-    if (!bin_colliders(cell, columns, rows))
+    Grid grid;
+    if (!bin_colliders(grid))
         return false;
     for (int i = 0; i < _colliders.size(); i++)
         if (_colliders.begin()[i].cell >= 0)
-            collide_with_neighbours(i, columns, rows);
+            collide_with_neighbours(i, grid);
     return true;
+}
+
+// The power of two at or above n, and at least 4.
+static int wrap_size(double n)
+{
+    int size = 4;
+    while (size < n && size < (1 << 30))
+        size *= 2;
+    return size;
 }
 
 // Fills _colliders and sorts the bodies that can collide into grid cells.
@@ -164,7 +173,7 @@ bool World::collide_near_pairs()
 // sum of two radii is finite, so it stays out of the grid; a non-finite
 // radius, or coordinates too far apart for their difference to be finite,
 // leave the pass to the plain algorithm (false).
-bool World::bin_colliders(double &cell, int &columns, int &rows)
+bool World::bin_colliders(Grid &grid)
 {
     const double inf = std::numeric_limits<double>::infinity();
     double x0 = inf, y0 = inf, x1 = -inf, y1 = -inf, rmax = -inf;
@@ -201,14 +210,21 @@ bool World::bin_colliders(double &cell, int &columns, int &rows)
     if (!std::isfinite(needed) || !std::isfinite(extent))
         return false;
 
-    // At most about sixteen cells per body, so that a crowd keeps narrow
-    // cells when a few bodies wander far; wider cells are always correct.
-    int side = std::min(max_side, 4 * (int) std::ceil(std::sqrt((double) m)));
-    cell = std::max(std::max(needed, extent / side), 1e-290);
-    columns = std::min(side + 1, (int) ((x1 - x0) / cell) + 1);
-    rows = std::min(side + 1, (int) ((y1 - y0) / cell) + 1);
-    int cells = columns * rows;
-    _cell_start.reserve((side + 1) * (side + 1) + 1);
+    // Cells as narrow as the widest pair allows (wider where cell numbers
+    // would leave 64 bits), wrapped onto a table of at most about 16 cells
+    // per body: a crowd keeps narrow cells however far a few bodies wander,
+    // and those few share cells with bodies far too distant to pass the
+    // pair test.
+    double cell = std::max(std::max(needed, extent / max_cell_number), 1e-290);
+    double scale = 1 / cell;
+    int limit = wrap_size(4 * std::sqrt((double) m));
+    grid.columns = std::min(limit, wrap_size((x1 - x0) * scale + 1));
+    grid.shift = 0;
+    while ((1 << grid.shift) < grid.columns)
+        grid.shift++;
+    grid.rows = std::min(limit, wrap_size((y1 - y0) * scale + 1));
+    int cells = grid.columns * grid.rows;
+    _cell_start.reserve(limit * limit + 1);
     _cell_start.clear();
     _cell_start.resize(cells + 1, 0);
     _sorted.reserve(n);
@@ -220,9 +236,9 @@ bool World::bin_colliders(double &cell, int &columns, int &rows)
     for (int i = 0; i < n; i++) {
         if (cs[i].cell < 0)
             continue;
-        int cx = std::min(columns - 1, std::max(0, (int) ((cs[i].x - x0) / cell)));
-        int cy = std::min(rows - 1, std::max(0, (int) ((cs[i].y - y0) / cell)));
-        cs[i].cell = cy * columns + cx;
+        long long cx = (long long) ((cs[i].x - x0) * scale);
+        long long cy = (long long) ((cs[i].y - y0) * scale);
+        cs[i].cell = (int) (cy & (grid.rows - 1)) << grid.shift | (int) (cx & (grid.columns - 1));
         start[cs[i].cell]++;
     }
     for (int c = 1; c < cells; c++)
@@ -241,27 +257,45 @@ bool World::bin_colliders(double &cell, int &columns, int &rows)
     return true;
 }
 
-// Collides body i with every later body of the neighbouring cells that
-// passes the pair test, in ascending order of index.  The three cells of
-// a row are adjacent in _sorted, so each row is one run of entries.
-void World::collide_with_neighbours(int i, int columns, int rows)
+// Appends to js, from cells first to last of one row, the index of every
+// body after i that passes the pair test with a.  Branch-free: whether a
+// neighbour qualifies is anybody's guess, so each one is written and kept
+// or overwritten by the next.
+int World::near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const
 {
-    const Collider &a = _colliders.begin()[i];
     const Collider *sorted = _sorted.begin();
     const int *start = _cell_start.begin();
-    int cx = a.cell % columns, cy = a.cell / columns;
-    int x_lo = std::max(cx - 1, 0), x_hi = std::min(cx + 1, columns - 1);
-    // Branch-free: whether a neighbour qualifies is anybody's guess, so
-    // each one is written and kept or overwritten by the next.
+    int end = start[last + 1];
+    for (int k = start[first]; k < end; k++) {
+        const Collider &b = sorted[k];
+        bool near = std::fabs(a.x - b.x) + std::fabs(a.y - b.y) <= a.r + b.r;
+        js[count] = b.cell;
+        count += (b.cell > i) & (a.group == b.group) & near;
+    }
+    return count;
+}
+
+// Collides body i with every later body of its own and the eight
+// neighbouring cells (nine distinct cells: the table is at least 4 wide)
+// that passes the pair test, in ascending order of index.  Inside the
+// table the three cells of a row are adjacent in _sorted; at its edges
+// the row wraps.
+void World::collide_with_neighbours(int i, const Grid &grid)
+{
+    const Collider &a = _colliders.begin()[i];
+    int cx = a.cell & (grid.columns - 1), cy = a.cell >> grid.shift;
     int *js = _candidates.begin();
     int count = 0;
-    for (int y = std::max(cy - 1, 0); y <= std::min(cy + 1, rows - 1); y++) {
-        int end = start[y * columns + x_hi + 1];
-        for (int k = start[y * columns + x_lo]; k < end; k++) {
-            const Collider &b = sorted[k];
-            bool near = std::fabs(a.x - b.x) + std::fabs(a.y - b.y) <= a.r + b.r;
-            js[count] = b.cell;
-            count += (b.cell > i) & (a.group == b.group) & near;
+    for (int dy = -1; dy <= 1; dy++) {
+        int row = ((cy + dy) & (grid.rows - 1)) * grid.columns;
+        if (cx == 0) {
+            count = near_in_cells(a, i, row, row + 1, js, count);
+            count = near_in_cells(a, i, row + grid.columns - 1, row + grid.columns - 1, js, count);
+        } else if (cx == grid.columns - 1) {
+            count = near_in_cells(a, i, row, row, js, count);
+            count = near_in_cells(a, i, row + cx - 1, row + cx, js, count);
+        } else {
+            count = near_in_cells(a, i, row + cx - 1, row + cx + 1, js, count);
         }
     }
     for (int k = 1; k < count; k++)  // a handful: insertion sort

@@ -68,6 +68,11 @@ class World {
         int group;
         int cell;  // -1: can collide with nothing
     };
+    // The size of the table the grid is wrapped onto: powers of two.
+    struct Grid {
+        int columns, rows;
+        int shift;  // columns is 1 << shift
+    };
 
     double _static_friction;
     double _dynamic_friction;
@@ -88,8 +93,9 @@ class World {
     void sort_bodies();
     void collide_all_pairs();
     bool collide_near_pairs();
-    bool bin_colliders(double &cell, int &columns, int &rows);
-    void collide_with_neighbours(int i, int columns, int rows);
+    bool bin_colliders(Grid &grid);
+    int near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const;
+    void collide_with_neighbours(int i, const Grid &grid);
 };
 
 extern World *the_world;

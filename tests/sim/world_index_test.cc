@@ -395,6 +395,49 @@ TEST(SensorShortcutTest, AllRoundFieldsReadAsThePlainAlgorithm)
         }
 }
 
+// A sensor skips the lights on its blind side.  Lights placed on the edges
+// of many fields, and on the seam behind at +-pi, a little inside and
+// outside by steps from one rounding error to far beyond the margin, at
+// headings that include +-pi: every reading must be the plain one.
+TEST(SensorShortcutTest, BlindSidesReadAsThePlainAlgorithm)
+{
+    struct Field {
+        double min, max;
+    } fields[] = {
+        {-3 * M_PI / 4, M_PI / 2}, {-M_PI / 2, 3 * M_PI / 4}, {-M_PI / 2, M_PI / 2},
+        {-0.1, 0.2}, {-4, 1}, {-M_PI, 0.5}, {0.5, M_PI}, {1, 1}, {2, 1},
+        {-M_PI, std::nextafter(M_PI, 0)},
+    };
+    const double headings[] = {0, 1, -2.5, M_PI, -M_PI, 0.3};
+    const double offsets[] = {0, 1e-16, 1e-15, 1e-12, 1e-9, 2e-9, 1e-6, 0.1};
+    int seen = 0, unseen = 0;
+    for (const Field &f : fields)
+        for (double h : headings)
+            for (double edge : {f.min, f.max, M_PI})
+                for (double offset : offsets)
+                    for (double sign : {1.0, -1.0}) {
+                        World &w = lasting_world();
+                        Vehicle *v = keep(new Vehicle(20, 12));
+                        Sensor *sensor = keep(new Sensor(Point(10, 6), 1, "eye", f.min, f.max));
+                        v->add_sensor(sensor);
+                        w.add_body(v);
+                        v->place(Point(3, -2), h);
+                        Point light = v->sensor_position(0)
+                                      + polar_point(50, h + edge + sign * offset);
+                        w.add_body(keep(new Light(light, 1, -M_PI, M_PI, 8)));
+                        double fast = sensor->read(v);
+                        w.set_indexed(false);
+                        double plain = sensor->read(v);
+                        ASSERT_TRUE(same_bits(fast, plain))
+                            << "field [" << f.min << ", " << f.max << "], heading " << h
+                            << ", light at " << edge << " + " << sign * offset << ": " << fast
+                            << " against " << plain;
+                        (plain > 0 ? seen : unseen)++;
+                    }
+    EXPECT_GT(seen, 500);
+    EXPECT_GT(unseen, 500);
+}
+
 // The shortcuts rest on these identities of the maths library.
 TEST(CollisionGridTest, ShortcutIdentitiesHold)
 {
