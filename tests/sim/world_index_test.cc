@@ -3,6 +3,7 @@
 // builds two identical worlds, switches the indexes off in one, runs both
 // side by side and compares every position, velocity, heading, spin and
 // reading exactly after every step.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -268,7 +269,8 @@ class Marker : public Body {
 // Layouts that stress the grid: touching pairs exactly one cell apart,
 // clusters at huge offsets, spreads too wide for a finite difference,
 // non-finite coordinates, radii that are zero, negative, subnormal, huge
-// or infinite, mixed groups and a body listed twice.
+// or infinite, mixed groups, a body listed twice, and crowds far wider
+// than the table the grid wraps onto.
 std::vector<Marker *> layout(int kind, std::mt19937 &rng, std::vector<std::pair<int, int>> *log)
 {
     std::uniform_real_distribution<double> unit(0, 1);
@@ -315,6 +317,18 @@ std::vector<Marker *> layout(int kind, std::mt19937 &rng, std::vector<std::pair<
             p = Point(5, 5);
             r = unit(rng) < 0.5 ? 0 : 1;
             break;
+        case 8:  // a long thin crowd: the grid wraps round many times
+            p = Point(unit(rng) * 1500, unit(rng) * 6);
+            r = 5;
+            break;
+        case 9:  // a crowd, and pairs of wanderers far out in every direction
+            if (i % 10 < 2) {
+                double far = 1e6 * (1 + i / 10);
+                p = Point(i % 20 < 10 ? far : -far, i % 40 < 20 ? far / 3 : -far) + Point(i % 2 * 7, 0);
+            } else {
+                p = Point(unit(rng) * 200, unit(rng) * 200);
+            }
+            break;
         }
         out.push_back(keep(new Marker(i, p, r, group, log)));
     }
@@ -325,7 +339,7 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
 {
     std::mt19937 rng(2024);
     for (int round = 0; round < 400; round++) {
-        int kind = round % 8;
+        int kind = round % 10;
         std::vector<std::pair<int, int>> log;
         std::vector<Marker *> bodies = layout(kind, rng, &log);
         World &indexed = *keep(new World);
@@ -343,6 +357,13 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
         ASSERT_EQ(log, by_grid) << "layout " << kind << ", round " << round;
         if (kind == 0) {
             EXPECT_GT(log.size(), bodies.size());  // the lattice touches everywhere
+        }
+        if (kind == 8) {
+            EXPECT_GT(log.size(), 5u) << "the thin crowd has touching pairs";
+        }
+        if (kind == 9) {
+            auto wanderers = [](const std::pair<int, int> &p) { return p.first % 10 == 0 && p.second == p.first + 1; };
+            EXPECT_TRUE(std::any_of(log.begin(), log.end(), wanderers)) << "far pairs collide too";
         }
     }
 }
