@@ -250,6 +250,22 @@ BENCHMARK(BM_CollidePairs)
     ->Args({100, 640})->Args({1000, 640})->Args({5000, 640})->Args({1000, 1920})
     ->Unit(benchmark::kMicrosecond);
 
+// The full-HD crowd with twenty vehicles wandered off twenty thousand
+// units: the grid must keep its cells narrow for the crowd.
+void BM_CollidePairsWanderers(benchmark::State &state)
+{
+    World *w = world_of(1000, 1920);
+    const Vector<Body *> &c = w->colliding();
+    for (int i = 0; i < 20; i++) {
+        Body *b = c[i * c.size() / 20];
+        b->place(b->position() + polar_point(20000, i * M_PI / 10), b->heading());
+    }
+    for (auto _ : state)
+        w->collide_pairs();
+    state.counters["near_pairs"] = near_pairs(w);
+}
+BENCHMARK(BM_CollidePairsWanderers)->Unit(benchmark::kMicrosecond);
+
 void BM_CollidePairsPlain(benchmark::State &state)
 {
     collide_bench(state, false);
