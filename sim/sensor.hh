@@ -47,12 +47,11 @@ class Sensor {
     double _gain;       // factor on every received intensity
     double _mount_length;     // polar form of the mount, as rotate_polar
     double _mount_direction;  // computes it
-    // The blind side of a field narrower than all round: directions
-    // between the edges _blind_from and _blind_to (unit vectors, counter-
-    // clockwise, in the frame of the mount direction), which are more or
-    // less than half a turn apart (_blind_narrow).
+    // The blind side of a field narrower than all round: the directions
+    // counter-clockwise from edge _blind_from to edge _blind_to (unit
+    // vectors in the frame of the mount direction).
     bool _has_blind_side;
-    bool _blind_narrow;
+    bool _blind_narrow;  // the blind side spans at most half a turn
     Point _blind_from;
     Point _blind_to;
 
