@@ -35,8 +35,12 @@ const int grid_threshold = 32;
 // Widens the cells beyond the largest sum of radii, so that rounding in
 // the cell arithmetic can never put a colliding pair two cells apart.
 const double cell_margin = 1.001;
-// Cell numbers stay below this: far inside 64 bits.
-const double max_cell_number = 1152921504606846976.0;  // 2^60
+// Cell numbers stay below this.  A cell number carries rounding errors of
+// a few times 2^-53 of the largest one; they must stay far below the cell
+// margin, or a touching pair could land two cells apart.
+const double max_cell_number = 68719476736.0;  // 2^36
+// The table the grid wraps onto has at most this many cells a side.
+const int max_table_side = 2048;
 
 }  // namespace
 
@@ -210,14 +214,14 @@ bool World::bin_colliders(Grid &grid)
     if (!std::isfinite(needed) || !std::isfinite(extent))
         return false;
 
-    // Cells as narrow as the widest pair allows (wider where cell numbers
-    // would leave 64 bits), wrapped onto a table of at most about 16 cells
-    // per body: a crowd keeps narrow cells however far a few bodies wander,
-    // and those few share cells with bodies far too distant to pass the
-    // pair test.
+    // Cells as narrow as the widest pair allows (wider where there would be
+    // too many across the extent), wrapped onto a table of at most about 16
+    // cells per body: a crowd keeps narrow cells however far a few bodies
+    // wander, and those few share cells with bodies far too distant to pass
+    // the pair test.
     double cell = std::max(std::max(needed, extent / max_cell_number), 1e-290);
     double scale = 1 / cell;
-    int limit = wrap_size(4 * std::sqrt((double) m));
+    int limit = std::min(max_table_side, wrap_size(4 * std::sqrt((double) m)));
     grid.columns = std::min(limit, wrap_size((x1 - x0) * scale + 1));
     grid.shift = 0;
     while ((1 << grid.shift) < grid.columns)

@@ -321,6 +321,10 @@ std::vector<Marker *> layout(int kind, std::mt19937 &rng, std::vector<std::pair<
             p = Point(unit(rng) * 1500, unit(rng) * 6);
             r = 5;
             break;
+        case 10:  // touching pairs a few units in the last place apart, far
+                  // out on both sides: cell numbers beyond what rounding allows
+            p = Point((i % 4 < 2 ? 1e17 : -1e17) + (i % 2) * 16 + (i / 4) * 1e5, 0);
+            break;
         case 9:  // a crowd, and pairs of wanderers far out in every direction
             if (i % 10 < 2) {
                 double far = 1e6 * (1 + i / 10);
@@ -339,7 +343,7 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
 {
     std::mt19937 rng(2024);
     for (int round = 0; round < 400; round++) {
-        int kind = round % 10;
+        int kind = round % 11;
         std::vector<std::pair<int, int>> log;
         std::vector<Marker *> bodies = layout(kind, rng, &log);
         World &indexed = *keep(new World);
@@ -357,6 +361,9 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
         ASSERT_EQ(log, by_grid) << "layout " << kind << ", round " << round;
         if (kind == 0) {
             EXPECT_GT(log.size(), bodies.size());  // the lattice touches everywhere
+        }
+        if (kind == 10) {
+            EXPECT_GE(log.size(), bodies.size() / 2) << "every pair touches";
         }
         if (kind == 8) {
             EXPECT_GT(log.size(), 5u) << "the thin crowd has touching pairs";
