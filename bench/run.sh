@@ -40,7 +40,7 @@ trap cleanup EXIT
 
 # Xvfb picks a free display number and writes it to fd 3.
 if command -v Xvfb >/dev/null 2>&1; then
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
         3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 50); do

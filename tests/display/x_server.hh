@@ -1,6 +1,8 @@
 // A private Xvfb for tests that need a real X server.  Xvfb picks a free
 // display number itself (-displayfd) and is killed when the object goes.
 // available() is false when Xvfb cannot be started; tests then skip.
+// The server never resets: a test's own connection may come and go while
+// a program under test is still connecting.
 #ifndef XTINKERBOT_TESTS_DISPLAY_X_SERVER_HH
 #define XTINKERBOT_TESTS_DISPLAY_X_SERVER_HH
 
@@ -61,7 +63,7 @@ class TestXServer {
             std::vector<std::string> args = {"Xvfb", "-displayfd",
                                              std::to_string(fds[1]), "-screen",
                                              "0", "1280x1024x24", "-nolisten",
-                                             "tcp"};
+                                             "tcp", "-noreset"};
             args.insert(args.end(), extra.begin(), extra.end());
             std::vector<char *> argv;
             for (std::string &a : args)

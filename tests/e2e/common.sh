@@ -85,8 +85,11 @@ xt_start_server() {
         command -v "$tool" >/dev/null || fail "$tool is not installed"
     done
     # Xvfb picks a free display itself and writes its number to fd 3.
+    # -noreset: the polls below are short-lived clients; when one of them is
+    # the last to disconnect, a resetting server drops every connection,
+    # the program's half-open one included.
     # shellcheck disable=SC2086
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
         +extension DOUBLE-BUFFER ${XT_XVFB_ARGS:-} \
         3>"$XT_TMP/display" 2>"$XT_TMP/xvfb.log" &
     XT_XVFB_PID=$!
