@@ -286,7 +286,7 @@ void Vehicle::move_linear(Point force, double dt)
         net = force - u * (_world->dynamic_friction() * weight);
     }
     _position += _velocity * dt;
-    _velocity += net * (dt / _mass);
+    _velocity += net * dt / _mass;
 }
 
 // The turning effect is clamped to +-0.1; it enters the spin with a minus

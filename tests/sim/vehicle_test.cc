@@ -81,6 +81,16 @@ TEST_F(VehicleTest, FullDriveBreaksAwayThenFeelsSlidingFriction)
     EXPECT_DOUBLE_EQ(1, v->force_total());
 }
 
+// velocity += net * dt / mass, grouped as written: for this force
+// net * (dt / mass) would round one unit in the last place higher.
+TEST_F(VehicleTest, VelocityUpdateRoundsAsNetTimesDtOverMass)
+{
+    Vehicle *v = one_motor(0.04);
+    v->step(0.1);
+    EXPECT_EQ(0x1.b4e81b4e81b4fp-10, v->velocity().x);
+    EXPECT_NE(0.04 * (0.1 / 2.4), v->velocity().x);
+}
+
 TEST_F(VehicleTest, StaticFrictionHoldsAWeakDrive)
 {
     Vehicle *v = one_motor(0.02);  // force 0.02 < 0.2 * 0.05 * 2.4 = 0.024
