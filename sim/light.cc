@@ -71,6 +71,13 @@ void Light::step(double)
 double Light::arc_intensity(double dx, double dy, double s, double w, double alpha) const
 {
     double a = arc_start();
+    // Adding turns one by one never ends for an infinite start, nor for
+    // one so large that 2 pi is below its precision.  An infinite start
+    // points nowhere, so the light delivers nothing there.
+    if (std::isinf(a))
+        return 0;
+    if (std::fabs(a) > 64 * M_PI)
+        a = std::remainder(a, 2 * M_PI);
     while (a < 0)
         a += 2 * M_PI;
     double theta = std::atan2(dy, dx);

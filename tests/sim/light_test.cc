@@ -58,6 +58,25 @@ TEST(LightTest, ArcsAcrossZeroWrap)
                 intensity(l, Point(200 * std::cos(0.05), -200 * std::sin(0.05))), 1e-12);
 }
 
+// Normalising the arc's start turn by turn would never end for these.
+TEST(LightTest, InfiniteOrHugeArcStartsStillGiveAnIntensity)
+{
+    struct { double heading; bool finite; } cases[] = {
+        {INFINITY, false}, {-INFINITY, false}, {1e300, true}, {-1e300, true}, {1e20, true},
+    };
+    for (auto c : cases) {
+        Light l(Point(0, 0), 1, 0, M_PI / 2, 8);
+        l.place(Point(0, 0), c.heading);
+        double i = intensity(l, Point(100, 0));
+        if (c.finite) {
+            EXPECT_GE(i, 0) << c.heading;
+            EXPECT_LE(i, 0.64 + 1e-12) << c.heading;
+        } else {
+            EXPECT_EQ(0, i) << c.heading;
+        }
+    }
+}
+
 TEST(LightTest, OtherKindsGetNothingAndTheSourceIsUntouched)
 {
     Light l(Point(3, 4), 1, -M_PI, M_PI, 8);
