@@ -56,7 +56,7 @@ void WorldMoveAlarm::tick(bool redraw)
         _world->step();
         _world->collide_pairs();
     }
-    if (redraw && _tick_count % _ticks_per_redraw == 0)
+    if (redraw && _tick_count % (uint64_t) _ticks_per_redraw == 0)
         _world->draw(_view);
     if (_tick_count % 6 == 0)
         _world->record_trails();

@@ -5,6 +5,8 @@
 #ifndef XTINKERBOT_DRIVER_WORLD_MOVE_ALARM_HH
 #define XTINKERBOT_DRIVER_WORLD_MOVE_ALARM_HH
 
+#include <cstdint>
+
 #include "driver/alarm.hh"
 
 class World;
@@ -39,7 +41,11 @@ class WorldMoveAlarm : public AlarmHooks {
     void set_paused(bool paused) { _paused = paused; }
     void toggle_paused() { _paused = !_paused; }
 
-    int tick_count() const { return _tick_count; }
+    // 64 bits: an int would overflow after 2^31 firings, some 25 days at
+    // the shortest interval.
+    uint64_t tick_count() const { return _tick_count; }
+    // For resuming a count, and for looking at the rhythm far into a run.
+    void set_tick_count(uint64_t count) { _tick_count = count; }
     int steps_per_tick() const { return _steps_per_tick; }
     int ticks_per_redraw() const { return _ticks_per_redraw; }
     Alarm *alarm() { return &_alarm; }
@@ -48,7 +54,7 @@ class WorldMoveAlarm : public AlarmHooks {
     World *_world;
     View *_view;
     Alarm _alarm;
-    int _tick_count;        // firings done while not paused
+    uint64_t _tick_count;   // firings done while not paused
     bool _paused;
     Moment _interval;       // time between firings
     Moment _redraw_period;  // time between redraws

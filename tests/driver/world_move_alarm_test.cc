@@ -145,6 +145,16 @@ TEST_F(FiringTest, PausedFreezesTheWorldAndTheCountButKeepsFiring)
     EXPECT_EQ(a.draws, 2);
 }
 
+// 2^31 - 1 is the last count an int holds; the rhythm must go on past it.
+TEST_F(FiringTest, KeepsItsRhythmPastTwoToTheThirtyOneFirings)
+{
+    alarm.set_tick_count(2147483647);
+    fire(6);  // firings 2^31 - 1 to 2^31 + 4
+    EXPECT_EQ(alarm.tick_count(), 2147483653u);
+    EXPECT_EQ(a.draws, 2);    // 2^31 + 1 and 2^31 + 4 are multiples of 3
+    EXPECT_EQ(a.records, 1);  // 2^31 + 4 is a multiple of 6
+}
+
 TEST_F(FiringTest, RunsThroughTheQueue)
 {
     alarm.alarm()->schedule(Moment(0, 0));
