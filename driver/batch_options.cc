@@ -17,7 +17,7 @@
 // Rows are searched in this order, as in option_table.  With seed, sf,
 // size and static-friction, a lone -s is ambiguous here; -se, -sf, -si and
 // -st are not.
-Argkit_Spec batch_option_table[batch_option_count] = {
+Argkit_Spec batch_option_table[] = {
     {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},
@@ -38,6 +38,8 @@ Argkit_Spec batch_option_table[batch_option_count] = {
     {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
     {"version", 'v', optVersion, Argkit_NoValue, 0},
 };
+static_assert(sizeof batch_option_table / sizeof batch_option_table[0] == batch_option_count,
+              "batch_option_count must be the number of rows of batch_option_table");
 
 namespace {
 

@@ -19,7 +19,8 @@ enum BatchOptionId {
 const int batch_option_count = 19;
 
 // Writable for the same reason as option_table: Argkit normalises rows.
-extern Argkit_Spec batch_option_table[batch_option_count];
+// Sized by its rows, which are checked against batch_option_count.
+extern Argkit_Spec batch_option_table[];
 
 // Value kinds of -firings and -seed, registered by create_batch_parser: a
 // nonnegative integer (decimal, or hexadecimal after 0x) up to the bound

@@ -3,7 +3,7 @@
 // Rows are searched in this order: it decides that -s means -sf and that
 // -do means -double-buffer.  Argkit adds Argkit_NeedsValue to every row
 // with a value kind and no Argkit_MayHaveValue.
-Argkit_Spec option_table[option_count] = {
+Argkit_Spec option_table[] = {
     {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},
@@ -27,6 +27,8 @@ Argkit_Spec option_table[option_count] = {
     {"version", 'v', optVersion, Argkit_NoValue, 0},
     {"xrm", 0, optXrm, Argkit_StringValue, 0},
 };
+static_assert(sizeof option_table / sizeof option_table[0] == option_count,
+              "option_count must be the number of rows of option_table");
 
 const char program_version[] = "0.9";
 

@@ -23,8 +23,10 @@ TEST(BatchOptionTable, SharedRowsAreTheInteractiveRows)
     // Argkit may already have normalised either table in this process.
     auto flags = [](const Argkit_Spec &s) { return s.flags & ~Argkit_NeedsValue; };
     int shared = 0;
-    for (const Argkit_Spec &b : batch_option_table) {
-        for (const Argkit_Spec &o : option_table) {
+    for (int i = 0; i < batch_option_count; i++) {
+        const Argkit_Spec &b = batch_option_table[i];
+        for (int j = 0; j < option_count; j++) {
+            const Argkit_Spec &o = option_table[j];
             if (std::strcmp(b.long_form, o.long_form) != 0)
                 continue;
             shared++;
