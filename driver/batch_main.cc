@@ -59,6 +59,12 @@ int main(int argc, char **argv)
     read_batch_options(cli, settings);
     // Everything read points into argv, not into the parser.
     Argkit_Destroy(cli);
+    // An empty picture and a rate of nothing per second would pass for
+    // an experiment's result.
+    if (the_world->bodies().empty()) {
+        std::fprintf(stderr, "%s: no bodies to simulate\n", program_name);
+        return 1;
+    }
 
     View view(settings.width, settings.height);
     // Without -seed the generator starts as the interactive program's

@@ -100,6 +100,15 @@ expect_status "-n 0" 0
 grep -Eqx 'xtinkerbot-batch: 0 steps in [0-9.]+ s, 0 steps/s' "$tmp/err" || fail "-n 0: $(cat "$tmp/err")"
 grep -q rcurveto "$tmp/zero.eps" && fail "-n 0: trails without firings"
 
+# --- nothing to simulate: said, status 1, no picture
+rm -f "$tmp"/*.eps
+run -n 10 -o empty.eps
+expect_status "no bodies" 1
+[ "$(cat "$tmp/err")" = "xtinkerbot-batch: no bodies to simulate" ] || fail "no bodies: stderr: $(cat "$tmp/err")"
+[ -e "$tmp/empty.eps" ] && fail "no bodies: a picture was written"
+run -n 10 -o empty.eps nosuchbody
+expect_status "only unknown bodies" 1
+
 # --- bad options: the message, the two usage lines, status 1, no picture
 usage="Usage: xtinkerbot-batch [OPTION]... [BODY]...
 Try \`xtinkerbot-batch --help' for more information."
