@@ -195,4 +195,7 @@ void run_window_and_loop(const StartupSettings &settings)
 
     XDestroyWindow(display, window);
     delete palette;
+    // Sends the requests above, which would otherwise stay in Xlib's
+    // buffer until the process ended.
+    XCloseDisplay(display);
 }
