@@ -22,7 +22,16 @@
 #                         stdout/stderr appended to the files above, which
 #                         it empties first; ': >"$XT_STDERR"' later is
 #                         safe) and wait up to
-#                         10 s for its window; fails the test if none appears
+#                         30 s for its window to be mapped; fails the
+#                         test if none appears
+#   xt_wait_drawn         wait up to 30 s for a first frame (anything
+#                         drawn on the black background)
+#   xt_wait_still FILE    wait until the picture stands still (a pause has
+#                         taken effect); FILE gets the last screenshot
+#   xt_wait_changed FROM FILE [PIXELS]
+#                         wait until the picture differs from the image FROM
+#                         in more than PIXELS pixels; FILE gets it
+#   xt_changed_pixels A B number of pixels in which two images differ
 #   xt_run ARGS...        run "$XT_BIN" ARGS to completion (no window
 #                         expected, 10 s limit), setting XT_STATUS
 #   xt_key KEYS...        send key presses to the window (xdotool key names:
@@ -108,17 +117,80 @@ xt_start() {
     # Appending, so a test may empty the files while the program runs.
     : >"$XT_STDOUT"
     : >"$XT_STDERR"
+    # Windows of earlier runs may linger until the server has seen their
+    # program go: only a window that was not there before is this run's.
+    local before
+    before=$(xdotool search --name '^xtinkerbot$' 2>/dev/null)
     (cd "$XT_TMP" && exec "$XT_BIN" "$@" >>"$XT_STDOUT" 2>>"$XT_STDERR") &
     XT_PID=$!
     XT_WIN=
-    local i
-    for i in $(seq 100); do
-        XT_WIN=$(xdotool search --name '^xtinkerbot$' 2>/dev/null | head -n1)
+    local i w
+    for i in $(seq 300); do
+        for w in $(xdotool search --name '^xtinkerbot$' 2>/dev/null); do
+            case " $(echo $before) " in *" $w "*) ;; *) XT_WIN=$w; break ;; esac
+        done
         [ -n "$XT_WIN" ] && break
         kill -0 "$XT_PID" 2>/dev/null || fail "program ended before its window appeared: $*"
         sleep 0.1
     done
-    [ -n "$XT_WIN" ] || fail "no window appeared within 10 s: $*"
+    [ -n "$XT_WIN" ] || fail "no window appeared within 30 s: $*"
+    # The name is set before the program selects its input and maps the
+    # window: keys sent before the map could reach nobody.
+    for i in $(seq 300); do
+        xwininfo -id "$XT_WIN" 2>/dev/null | grep -q 'Map State: IsViewable' && return 0
+        kill -0 "$XT_PID" 2>/dev/null || fail "program ended before its window was mapped: $*"
+        sleep 0.1
+    done
+    fail "the window was not mapped within 30 s: $*"
+}
+
+# xt_wait_drawn: waits (up to 30 s) until the window shows something
+# other than the black background, the sign of a first frame.
+xt_wait_drawn() {
+    local i
+    for i in $(seq 60); do
+        xt_screenshot "$XT_TMP/.drawn.png"
+        [ "$(convert "$XT_TMP/.drawn.png" -format '%[fx:maxima.r+maxima.g+maxima.b>0]' info:)" = 1 ] \
+            && return 0
+        sleep 0.5
+    done
+    fail "nothing was drawn within 30 s"
+}
+
+# xt_wait_still FILE: waits (up to 30 s) until two screenshots half a
+# second apart are the same, the sign that a pause has taken effect, and
+# leaves the second in FILE.
+xt_wait_still() {
+    local i
+    xt_screenshot "$XT_TMP/.still.png"
+    for i in $(seq 60); do
+        sleep 0.5
+        xt_screenshot "$1"
+        [ "$(xt_changed_pixels "$XT_TMP/.still.png" "$1")" -eq 0 ] && return 0
+        cp "$1" "$XT_TMP/.still.png"
+    done
+    fail "the picture did not stand still within 30 s"
+}
+
+# xt_wait_changed FROM FILE [PIXELS]: waits (up to 30 s) until the window
+# differs from the image FROM in more than PIXELS pixels (default 0) and
+# leaves that screenshot in FILE.  Keys reach the program in order, but
+# when it acts on them depends on the load of the machine.
+xt_wait_changed() {
+    local i
+    for i in $(seq 60); do
+        xt_screenshot "$2"
+        [ "$(xt_changed_pixels "$1" "$2")" -gt "${3:-0}" ] && return 0
+        sleep 0.5
+    done
+    fail "the picture did not change within 30 s"
+}
+
+# xt_changed_pixels A B: how many pixels of two images differ.
+xt_changed_pixels() {
+    local n
+    n=$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)
+    echo "${n%.*}"
 }
 
 xt_run() {

@@ -7,19 +7,15 @@ count() {  # image, colour
     xt_count_colour "$1" "$2"
 }
 
-changed_pixels() {  # image, image: how many pixels differ
-    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
-}
-
 # paused_picture FILE ARGS...: starts the program with ARGS, pauses it at
 # once, saves its picture in FILE and quits.
 paused_picture() {
     local file=$1
     shift
     xt_start "$@"
+    xt_wait_drawn
     xt_key Escape
-    sleep 0.3
-    xt_screenshot "$file"
+    xt_wait_still "$file"
     xt_key q
     xt_wait_exit 5 || fail "the program did not quit"
 }
@@ -27,9 +23,9 @@ paused_picture() {
 # Pause at once: in the dark the inhibited v3a and v3b cruise at full
 # speed and leave the visible region within a second or two.
 xt_start v2a v2b v3a v3b l2a l2b
+xt_wait_drawn
 xt_key Escape
-sleep 0.3
-xt_screenshot "$XT_TMP/first.png"
+xt_wait_still "$XT_TMP/first.png"
 
 # Red v2a, blue v2b, green v3a, orange v3b, the two yellow lights, on black.
 for colour in red blue lime "#ff8000" yellow; do
@@ -50,24 +46,21 @@ done
 # Paused, the picture stands still.
 sleep 0.5
 xt_screenshot "$XT_TMP/paused1.png"
-still=$(changed_pixels "$XT_TMP/first.png" "$XT_TMP/paused1.png")
-[ "${still%.*}" -eq 0 ] || fail "the paused picture changed: $still pixels"
+still=$(xt_changed_pixels "$XT_TMP/first.png" "$XT_TMP/paused1.png")
+[ "$still" -eq 0 ] || fail "the paused picture changed: $still pixels"
 
 # Resumed, the vehicles move: a later picture differs.
 xt_key Escape
-sleep 0.5
+xt_wait_changed "$XT_TMP/paused1.png" "$XT_TMP/moving.png" 20
 xt_key Escape
-sleep 0.3
-xt_screenshot "$XT_TMP/paused2.png"
-changed=$(changed_pixels "$XT_TMP/paused1.png" "$XT_TMP/paused2.png")
-[ "${changed%.*}" -gt 20 ] || fail "the vehicles did not move: $changed pixels changed"
+xt_wait_still "$XT_TMP/paused2.png"
+changed=$(xt_changed_pixels "$XT_TMP/paused1.png" "$XT_TMP/paused2.png")
+[ "$changed" -gt 20 ] || fail "the vehicles did not move: $changed pixels changed"
 
-# 'r' restarts: the vehicles jump to new random places, drawn at once.
+# 'r' restarts: the vehicles jump to new random places, drawn at once
+# (and paused, the picture changes only through the restart).
 xt_key r
-sleep 0.3
-xt_screenshot "$XT_TMP/restarted.png"
-jumped=$(changed_pixels "$XT_TMP/paused2.png" "$XT_TMP/restarted.png")
-[ "${jumped%.*}" -gt 20 ] || fail "'r' did not move the vehicles: $jumped pixels changed"
+xt_wait_changed "$XT_TMP/paused2.png" "$XT_TMP/restarted.png" 20
 xt_key q
 xt_wait_exit 5 || fail "the program did not quit: status $XT_STATUS"
 
