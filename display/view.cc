@@ -156,6 +156,13 @@ void View::reset_transform()
     _origin = Point(-(_width / 2), -(_height / 2));
 }
 
+void View::set_transform(Point origin, double scale)
+{
+    _origin = origin;
+    _scale_x = scale;
+    _scale_y = scale;
+}
+
 // ---- frames ----------------------------------------------------------------
 
 // A headless view has no display and a bare one (under an EPSView) no

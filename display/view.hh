@@ -33,6 +33,8 @@ class View {
     void pan(double fx, double fy);
     Point top_right() const;
     void reset_transform();
+    // Bottom-left corner at origin, scale pixels per world unit on both axes.
+    void set_transform(Point origin, double scale);
     // The window pixel of a world coordinate, as the drawing operations
     // compute it (truncated toward zero, wrapped to 16 bits).
     int window_x(double x) const;

@@ -3,43 +3,31 @@
 //
 // main reads the command line as the interactive program does (the shared
 // start-up of driver/startup.cc, the batch options of
-// driver/batch_options.cc), scatters the vehicles over a headless view of
-// the virtual window, which has exactly the transform a fresh window's view
-// would have, runs the world-move alarm's work (WorldMoveAlarm::tick) once
-// per simulated firing without drawing, writes the final picture with the
-// trails through the EPS writer, and reports the simulated steps per
-// second.  Only that report reads a clock, so equal command lines give
-// byte-identical pictures.
-#include <time.h>
-
+// driver/batch_options.cc), opens the trace, scatters the vehicles over a
+// headless view of the virtual window, which has exactly the transform a
+// fresh window's view would have, runs the world-move alarm's work
+// (WorldMoveAlarm::tick) once per simulated firing without drawing
+// (driver/batch_run.cc, which samples the trace of driver/trace_writer.cc),
+// writes the final picture with the trails through the EPS writer, framed
+// around what it draws with -fit, and reports the simulated steps per
+// second.  Only that report and the progress line read a clock, so equal
+// command lines give byte-identical pictures and traces.
 #include <cstdio>
 #include <cstdlib>
 
 #include "display/eps.hh"
+#include "display/picture_frame.hh"
 #include "display/view.hh"
 #include "driver/batch_options.hh"
+#include "driver/batch_run.hh"
 #include "driver/program.hh"
+#include "driver/progress.hh"
 #include "driver/startup.hh"
+#include "driver/trace_writer.hh"
 #include "driver/world_move_alarm.hh"
 #include "sim/world.hh"
 
 namespace {
-
-double monotonic_seconds()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-// The firings, back to back; returns the seconds they took.
-double simulate(WorldMoveAlarm &mover, unsigned firings)
-{
-    double start = monotonic_seconds();
-    for (unsigned i = 0; i < firings; i++)
-        mover.tick(false);
-    return monotonic_seconds() - start;
-}
 
 void report_speed(unsigned long long steps, double seconds)
 {
@@ -66,6 +54,11 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    TraceWriter trace;
+    if (settings.trace_name && !trace.open(settings.trace_name))
+        return 1;
+    the_world->set_indexed(!settings.reference);
+
     View view(settings.width, settings.height);
     // Without -seed the generator starts as the interactive program's
     // does, so the placement is the one its window of this size gets.
@@ -74,8 +67,25 @@ int main(int argc, char **argv)
     the_world->scatter(true, false, &view);
 
     WorldMoveAlarm mover(the_world, &view);
-    double seconds = simulate(mover, settings.firings);
-    bool written = write_eps(the_world, &view);
-    report_speed((unsigned long long) settings.firings * mover.steps_per_tick(), seconds);
+    TraceWriter *traced = settings.trace_name ? &trace : nullptr;
+    if (traced)
+        trace.start(the_world);
+    Progress progress(stderr, !settings.quiet, settings.firings, mover.steps_per_tick());
+    double start = monotonic_seconds();
+    unsigned done = run_firings(mover, settings.firings, traced, settings.trace_every,
+                                &progress);
+    double seconds = monotonic_seconds() - start;
+    progress.finish();
+    // A trace that lost rows ends the run: its message is out already.
+    if (!trace.finish())
+        return 1;
+
+    bool written;
+    if (settings.fit) {
+        View framed = framed_view(the_world, view);
+        written = write_eps(the_world, &framed);
+    } else
+        written = write_eps(the_world, &view);
+    report_speed((unsigned long long) done * mover.steps_per_tick(), seconds);
     return written ? 0 : 1;
 }

@@ -2,13 +2,16 @@
 // program are the same rows (names, short characters, ids, kinds, flags),
 // and their effects go through the same handlers (apply_simulation_option),
 // so a command line means the same world in both programs.  Its own
-// options only say how long to run, how large the virtual window is and
-// how to seed the placement.
+// options say how long to run, how large the virtual window is, how to
+// seed the placement, what to trace, which algorithms to run and how to
+// frame the picture.
 #include "driver/batch_options.hh"
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include "display/eps.hh"
 #include "driver/body_options.hh"
 #include "driver/options.hh"
 #include "driver/program.hh"
@@ -24,18 +27,23 @@ Argkit_Spec batch_option_table[] = {
     {"df", 0, optDynamicFriction, Argkit_DoubleValue, 0},
     {"dynamic-friction", 0, optDynamicFriction, Argkit_DoubleValue, 0},
     {"firings", 'n', optFirings, batch_firings_value, 0},
+    {"fit", 0, optFit, Argkit_NoValue, 0},
     {"friction", 'f', optFriction, Argkit_DoubleValue, 0},
     {"lights", 'l', optLights, Argkit_DoubleValue, Argkit_MayHaveValue | Argkit_Negatable},
     {"left-logic", 0, optLeftLogic, Argkit_StringValue, 0},
     {"ll", 0, optLeftLogic, Argkit_StringValue, 0},
     {"help", 'h', optHelp, Argkit_NoValue, 0},
     {"output-eps", 'o', optOutputEps, Argkit_StringValue, 0},
+    {"quiet", 0, optQuiet, Argkit_NoValue, 0},
+    {"reference", 0, optReference, Argkit_NoValue, 0},
     {"right-logic", 0, optRightLogic, Argkit_StringValue, 0},
     {"rl", 0, optRightLogic, Argkit_StringValue, 0},
     {"seed", 0, optSeed, batch_seed_value, 0},
     {"sf", 0, optStaticFriction, Argkit_DoubleValue, 0},
     {"size", 0, optSize, Argkit_StringValue, 0},
     {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
+    {"trace", 0, optTrace, Argkit_StringValue, 0},
+    {"trace-every", 0, optTraceEvery, batch_every_value, 0},
     {"version", 'v', optVersion, Argkit_NoValue, 0},
 };
 static_assert(sizeof batch_option_table / sizeof batch_option_table[0] == batch_option_count,
@@ -57,6 +65,11 @@ const char help_format[] =
     "  -size WxH                   Simulate a W by H pixel window (default 640x520)\n"
     "  -seed N                     Seed the random placement with N (default none)\n"
     "  -o, -output-eps FILE        Name the output EPS file `FILE' (- for stdout)\n"
+    "  -trace FILE                 Trace the vehicles as CSV to FILE (- for stdout)\n"
+    "  -trace-every K              Trace every K-th firing (default 6) and the last\n"
+    "  -reference                  Run the straightforward algorithms, no shortcuts\n"
+    "  -fit                        Frame the picture around everything it draws\n"
+    "  -quiet                      Show no progress line on a terminal\n"
     "%s"
     "\n"
     "Each BODY names a body of xtinkerbot's catalogue, such as v2a or l2a.\n"
@@ -81,12 +94,19 @@ int digit_value(char c, int base)
     return -1;
 }
 
-// The count value kinds; the closure points to the bound.  Argkit's own unsigned kind keeps the low 32 bits
-// of a larger number; a count that silently became another count would
-// run a different experiment, so values past the bound are refused.
+// The range of a count value kind.
+struct CountRange {
+    unsigned min, max;
+};
+
+// The count value kinds; the closure points to the range.  Argkit's own
+// unsigned kind keeps the low 32 bits of a larger number; a count that
+// silently became another count would run a different experiment, so
+// values past the bound are refused.
 int parse_count(Argkit_Context *cli, const char *text, int complain, void *closure)
 {
-    unsigned max = *static_cast<const unsigned *>(closure);
+    const CountRange &range = *static_cast<const CountRange *>(closure);
+    unsigned max = range.max;
     const char *digits = text;
     int base = 10;
     if (digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
@@ -105,12 +125,14 @@ int parse_count(Argkit_Context *cli, const char *text, int complain, void *closu
             too_large = value > max;
         }
     }
-    if (well_formed && !too_large) {
+    bool too_small = well_formed && !too_large && value < range.min;
+    if (well_formed && !too_large && !too_small) {
         cli->value.u = static_cast<unsigned>(value);
         return 1;
     }
-    if (complain && !well_formed)
-        Argkit_ReportOptionError(cli, "`%O' expects a nonnegative integer, not `%s'", text);
+    const char *kind = range.min > 0 ? "a positive" : "a nonnegative";
+    if (complain && (!well_formed || too_small))
+        Argkit_ReportOptionError(cli, "`%O' expects %s integer, not `%s'", kind, text);
     else if (complain) {
         char bound[16];
         std::snprintf(bound, sizeof bound, "%u", max);
@@ -120,8 +142,9 @@ int parse_count(Argkit_Context *cli, const char *text, int complain, void *closu
     return 0;
 }
 
-unsigned firings_bound = max_firings;
-unsigned seed_bound = max_seed;
+CountRange firings_range = {0, max_firings};
+CountRange seed_range = {0, max_seed};
+CountRange every_range = {1, max_firings};
 
 [[noreturn]] void bad_option()
 {
@@ -164,6 +187,21 @@ bool apply_batch_option(int id, const Argkit_Context *cli, BatchSettings &settin
         settings.seeded = true;
         settings.seed = cli->value.u;
         return true;
+      case optTrace:
+        settings.trace_name = cli->value_text;
+        return true;
+      case optTraceEvery:
+        settings.trace_every = cli->value.u;
+        return true;
+      case optQuiet:
+        settings.quiet = true;
+        return true;
+      case optReference:
+        settings.reference = true;
+        return true;
+      case optFit:
+        settings.fit = true;
+        return true;
       case optSize:
         if (!parse_size(cli->value_text, &settings.width, &settings.height)) {
             std::fprintf(stderr, "%s: bad size `%s'\n", program_name, cli->value_text);
@@ -181,8 +219,9 @@ Argkit_Context *create_batch_parser(int argc, char **argv)
 {
     Argkit_Context *cli = create_option_parser(argc, argv, batch_option_count,
                                                batch_option_table);
-    if (!Argkit_AddType(cli, batch_firings_value, 0, parse_count, &firings_bound)
-        || !Argkit_AddType(cli, batch_seed_value, 0, parse_count, &seed_bound)) {
+    if (!Argkit_AddType(cli, batch_firings_value, 0, parse_count, &firings_range)
+        || !Argkit_AddType(cli, batch_seed_value, 0, parse_count, &seed_range)
+        || !Argkit_AddType(cli, batch_every_value, 0, parse_count, &every_range)) {
         std::fprintf(stderr, "%s: out of memory\n", program_name);
         std::exit(1);
     }
@@ -216,12 +255,18 @@ void read_batch_options(Argkit_Context *cli, BatchSettings &settings)
     for (;;) {
         int r = Argkit_ParseNext(cli);
         if (r == Argkit_End)
-            return;
+            break;
         if (r == Argkit_Operand)
             handle_operand(cli->value_text);
         else if (r == Argkit_Invalid)
             bad_option();
         else if (r > 0 && !apply_batch_option(r, cli, settings))
             bad_option();
+    }
+    if (settings.trace_name && std::strcmp(settings.trace_name, "-") == 0
+        && (eps_name_pattern.empty() || eps_name_pattern.equals("-", 1))) {
+        std::fprintf(stderr, "%s: the trace and the picture cannot both go to standard output\n",
+                     program_name);
+        bad_option();
     }
 }

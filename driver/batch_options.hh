@@ -1,7 +1,9 @@
 // The batch runner's command line: its option table (the interactive
 // program's simulation options under the same names and ids, plus the
-// number of firings, the virtual window size and the seed), its texts, and
-// its option loop.  Window options are not among them: there is no window.
+// number of firings, the virtual window size, the seed, the trace, the
+// progress line, the reference algorithms and the fitted picture), its
+// texts, and its option loop.  Window options are not among them: there
+// is no window.
 #ifndef XTINKERBOT_DRIVER_BATCH_OPTIONS_HH
 #define XTINKERBOT_DRIVER_BATCH_OPTIONS_HH
 
@@ -13,20 +15,26 @@
 enum BatchOptionId {
     optFirings = 320,
     optSeed = 321,
-    optSize = 322
+    optSize = 322,
+    optTrace = 323,
+    optTraceEvery = 324,
+    optQuiet = 325,
+    optReference = 326,
+    optFit = 327
 };
 
-const int batch_option_count = 19;
+const int batch_option_count = 24;
 
 // Writable for the same reason as option_table: Argkit normalises rows.
 // Sized by its rows, which are checked against batch_option_count.
 extern Argkit_Spec batch_option_table[];
 
-// Value kinds of -firings and -seed, registered by create_batch_parser: a
-// nonnegative integer (decimal, or hexadecimal after 0x) up to the bound
-// below.
+// Value kinds of -firings, -seed and -trace-every, registered by
+// create_batch_parser: an integer (decimal, or hexadecimal after 0x) from
+// 0 (from 1 for -trace-every) up to the bound below.
 const int batch_firings_value = 7;
 const int batch_seed_value = 8;
+const int batch_every_value = 9;
 
 // Bounds: tick counts are ints, seeds what srand takes, and window
 // coordinates 16-bit signed values.
@@ -40,6 +48,11 @@ struct BatchSettings {
     int height = 520;
     bool seeded = false;  // without -seed, rand() is left as it starts
     unsigned seed = 0;
+    const char *trace_name = nullptr;  // null: no trace; "-": standard output
+    unsigned trace_every = 6;          // the trail's rhythm
+    bool quiet = false;                // no progress line
+    bool reference = false;            // the straightforward algorithms
+    bool fit = false;                  // frame the picture around what it draws
 };
 
 // A parser over batch_option_table, as the interactive program's parser
@@ -56,7 +69,8 @@ void write_batch_usage(FILE *f, const char *program);
 // Reads every element left to right: operands go to the operand handler,
 // simulation options to their shared handlers, the rest into settings.
 // Exits with status 0 after the help or version text and with status 1,
-// after the usage text, on a bad option or value.  the_world must exist.
+// after the usage text, on a bad option or value, or when the trace and
+// the picture would both go to standard output.  the_world must exist.
 void read_batch_options(Argkit_Context *cli, BatchSettings &settings);
 
 #endif

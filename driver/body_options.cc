@@ -83,7 +83,8 @@ static void apply_settings(Vehicle *v, const char *name)
 
 void handle_operand(const char *text)
 {
-    Body *p = the_catalogue->find(PermString(text));
+    PermString name(text);
+    Body *p = the_catalogue->find(name);
     if (!p) {
         std::fprintf(stderr, "%s: no such body `%s'\n", program_name, text);
         return;
@@ -94,6 +95,7 @@ void handle_operand(const char *text)
         return;
     }
     Vehicle *copy = prototype->clone();
+    copy->set_name(name);
     apply_settings(copy, text);
     the_world->add_body(copy);
 }

@@ -22,6 +22,8 @@ class BodyCatalogue {
     Body *find(PermString name) const;
     // Number of registered prototypes.
     int size() const { return _bodies.size() - 1; }
+    // Prototype i, 0 <= i < size(), in the order of registration.
+    Body *at(int i) const { return _bodies[i + 1]; }
 
   private:
     HashMap<int> _index;     // name -> position in _bodies; 0 when unknown

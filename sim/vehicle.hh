@@ -55,6 +55,11 @@ class Vehicle : public Body {
     World *world() const { return _world; }
     // The readings and bound variables of the latest step.
     const Vector<double> &values() const { return _values; }
+    // The clamped drive of each actuator in the latest step; empty before one.
+    const Vector<double> &drives() const { return _drives; }
+    // The catalogue name it was made from; null for a vehicle made otherwise.
+    PermString name() const { return _name; }
+    void set_name(PermString name) { _name = name; }
 
     Vehicle *clone() const override;
     void embody(World *world) override;
@@ -90,6 +95,7 @@ class Vehicle : public Body {
     // once their storage has grown to size.
     Vector<double> _values;  // readings, then bound variables
     Vector<double> _drives;  // clamped drive of each actuator
+    PermString _name;
 
     void sense();
     void let_lights_observe();

@@ -38,7 +38,7 @@ TEST(BatchOptionTable, SharedRowsAreTheInteractiveRows)
     }
     // Everything but the five window rows and -xrm.
     EXPECT_EQ(shared, option_count - 6);
-    EXPECT_EQ(batch_option_count, shared + 3);
+    EXPECT_EQ(batch_option_count, shared + 8);
 }
 
 TEST(BatchOptionTable, SizeSyntax)
@@ -115,7 +115,23 @@ TEST_F(BatchOptionLoop, DefaultsAndItsOwnOptions)
     EXPECT_EQ(s.width, 640);
     EXPECT_EQ(s.height, 520);
     EXPECT_FALSE(s.seeded);
+    EXPECT_EQ(s.trace_name, nullptr);
+    EXPECT_EQ(s.trace_every, 6u);
+    EXPECT_FALSE(s.quiet);
+    EXPECT_FALSE(s.reference);
+    EXPECT_FALSE(s.fit);
     EXPECT_STREQ(program_name, "xtinkerbot-batch");
+
+    s = read({"-trace", "run.csv", "-trace-every=0x10", "-quiet", "-reference", "-fit"});
+    EXPECT_STREQ(s.trace_name, "run.csv");
+    EXPECT_EQ(s.trace_every, 16u);
+    EXPECT_TRUE(s.quiet);
+    EXPECT_TRUE(s.reference);
+    EXPECT_TRUE(s.fit);
+    // The trace on standard output is fine while the picture goes to a file.
+    s = read({"-trace", "-", "-o", "fig.eps", "-trace-every", "2147483647"});
+    EXPECT_STREQ(s.trace_name, "-");
+    EXPECT_EQ(s.trace_every, 2147483647u);
 
     s = read({"-n", "5", "-size", "10x20", "-seed", "7"});
     EXPECT_EQ(s.firings, 5u);
@@ -132,7 +148,7 @@ TEST_F(BatchOptionLoop, DefaultsAndItsOwnOptions)
     };
     const Case cases[] = {
         {{"-n5"}, 5, 0, 640},
-        {{"-fi=0x10"}, 16, 0, 640},
+        {{"-fir=0x10"}, 16, 0, 640},
         {{"--firings", "0"}, 0, 0, 640},
         {{"-n", "2147483647"}, 2147483647u, 0, 640},
         {{"-se", "0"}, 1000, 0, 640},
@@ -177,7 +193,9 @@ TEST_F(BatchOptionLoop, BadOptionsAndValuesExit1WithUsage)
         {{"-zz"}, "unrecognized option `-zz'"},
         // Window options are not options of the batch runner.
         {{"-display", ":0"}, "unrecognized option `-display'"},
-        {{"-t"}, "unrecognized option `-t'"},
+        {{"-t"},
+         "option `-t' is ambiguous\nxtinkerbot-batch: \\(Possibilities are -trace and "
+         "-trace-every\\.\\)"},
         {{"-geometry", "10x10"}, "unrecognized option `-geometry'"},
         {{"-size", "0x5"}, "bad size `0x5'"},
         {{"-size", "640"}, "bad size `640'"},
@@ -194,6 +212,18 @@ TEST_F(BatchOptionLoop, BadOptionsAndValuesExit1WithUsage)
          "-size, and -static-friction\\.\\)"},
         // A bad pattern would send the one picture elsewhere: refused.
         {{"-o", "%s"}, "bad output EPS name"},
+        {{"-trace-every", "0"}, "`-trace-every' expects a positive integer, not `0'"},
+        {{"-trace-every", "-6"}, "`-trace-every' expects a positive integer, not `-6'"},
+        {{"-trace-every", "6x"}, "`-trace-every' expects a positive integer, not `6x'"},
+        {{"-trace-every=4294967296"},
+         "`-trace-every' expects an integer up to 2147483647, not `4294967296'"},
+        {{"-trace"}, "`-trace' requires an argument"},
+        {{"-trace", "-", "-o", "-"},
+         "the trace and the picture cannot both go to standard output"},
+        {{"-o", "", "-trace", "-"},
+         "the trace and the picture cannot both go to standard output"},
+        // fit and firings share "fi", so -fi is friction's -f with the value "i".
+        {{"-fi", "3"}, "`-f' expects a real number, not `i'"},
     };
     for (const Case &c : cases) {
         EXPECT_EXIT(read(c.args), ::testing::ExitedWithCode(1),
@@ -239,9 +269,10 @@ TEST(BatchTexts, HelpLayout)
             EXPECT_EQ(line[29], ' ') << line;
         }
     }
-    EXPECT_EQ(described, 14);
+    EXPECT_EQ(described, 19);
     for (const char *name : {"-firings N", "-size WxH", "-seed N", "-output-eps FILE",
-                             "-lights[=VAL]", "-right-logic EXP"})
+                             "-lights[=VAL]", "-right-logic EXP", "-trace FILE", "-trace-every K",
+                             "-reference", "-fit", "-quiet"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
     EXPECT_EQ(lines.back().rfind("Reporting bugs? <", 0), 0u);
 }

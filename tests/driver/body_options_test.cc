@@ -71,6 +71,11 @@ TEST_F(BodyOptionsTest, VehiclesEnterAsIndependentClones)
     EXPECT_EQ(proto->logic(0), a->logic(0));
     EXPECT_EQ(proto->logic(1), b->logic(1));
     EXPECT_EQ(0, a->light_count());
+    // The trace names each vehicle by the operand it came from.
+    EXPECT_STREQ("v2a", a->name().c_str());
+    EXPECT_EQ("", operand("v1p"));
+    EXPECT_STREQ("v1p", vehicle(2)->name().c_str());
+    EXPECT_TRUE(proto->name().null());
 }
 
 TEST_F(BodyOptionsTest, LightsEnterThemselvesAndTwiceWhenNamedTwice)
