@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xdotool x11-utils x11-apps imagemagick ghostscript
-  parallel gnuplot-nox bsdutils
+  parallel gnuplot-nox bsdutils python3
 )
 
 missing=()
