@@ -22,7 +22,7 @@ const double redraw_seconds = 0.1;
 Progress::Progress(FILE *stream, bool wanted, unsigned total, int steps_per_firing)
     : _stream(stream), _shown(wanted && isatty(fileno(stream))), _drawn(false),
       _total(total), _steps_per_firing(steps_per_firing), _start(monotonic_seconds()),
-      _next_draw(_start + redraw_seconds)
+      _next_draw(_start)
 {
 }
 

@@ -35,7 +35,7 @@ class Progress {
     unsigned _total;
     int _steps_per_firing;
     double _start;       // monotonic seconds
-    double _next_draw;   // not before this
+    double _next_draw;   // not before this; the first update draws at once
 
     void update_shown(unsigned done);
 };

@@ -1,12 +1,10 @@
-// The trace as it streams.  sample() copies each vehicle's numbers into a
-// batch of fixed size; the writing thread turns a full batch into text in
-// one buffer that goes to the file whenever the next row might not fit.
-// Memory stays the same however long the run, a sample allocates nothing,
-// and the simulation waits only when the thread falls a whole batch
-// behind.  Numbers are the shortest text that reads back to the same
-// double (and never depend on the locale), so a trace is exact: two runs
-// compare with cmp, and a reader can recompute a step from it.  Lines end
-// in CR LF, as CSV files do.
+// The trace as it streams: rows are formatted into one buffer that goes to
+// the file whenever the next row might not fit, so memory stays the same
+// however long the run, and a sample costs no allocation and no stdio.
+// Numbers are the shortest text that reads back to the same double (and
+// never depend on the locale), so a trace is exact: two runs compare with
+// cmp, and a reader can recompute a step from it.  Lines end in CR LF, as
+// CSV files do.
 //
 // The first failed write is reported with the file's name and ends all
 // further output; the caller stops the run on ok() turning false.
@@ -45,10 +43,6 @@ static_assert(first_reading_column + value_columns
               "Tracked::value covers the readings and drives of trace_columns");
 
 const int buffer_size = 1 << 16;
-// Rows per batch handed to the writing thread (about half a megabyte).
-const int batch_rows = 4096;
-// x, y, heading, vx, vy, spin.
-const int state_numbers = 6;
 // A double takes at most 24 characters, an integer 20; with the commas
 // and the line end, 16 columns fit in this beside the body name.
 const int row_room_without_name = 16 * 25 + 2;
@@ -87,15 +81,13 @@ char *put_integer(char *at, unsigned long long v)
 TraceWriter::TraceWriter()
     : _fd(-1), _owns_fd(false), _name(stdout_name), _failed(false),
       _buffer(static_cast<char *>(std::malloc(buffer_size))), _capacity(buffer_size),
-      _used(0), _row_room(row_room_without_name), _filling(&_batches[0]),
-      _handed(&_batches[1]), _handed_full(false), _closing(false)
+      _used(0), _row_room(row_room_without_name)
 {
     ASSERT(_buffer);
 }
 
 TraceWriter::~TraceWriter()
 {
-    stop_writer();
     if (_owns_fd)
         close(_fd);
     std::free(_buffer);
@@ -154,152 +146,79 @@ void TraceWriter::start(const World *world)
         put(trace_columns[c]);
     }
     put("\r\n");
-
-    // Each batch holds a few samples' rows, at least one sample's.
-    int rows = _tracked.size() > batch_rows ? _tracked.size() : batch_rows;
-    for (Vector<Sampled> &batch : _batches) {
-        bool reserved = batch.reserve(rows);
-        ASSERT(reserved);
-    }
-    _writer = std::thread(&TraceWriter::write_batches, this);
 }
 
 void TraceWriter::sample(unsigned firing, unsigned long long step)
 {
-    for (int i = 0; i < _tracked.size(); i++) {
-        if (_filling->size() == _filling->capacity())
-            hand_over();
-        const Vehicle *v = _tracked[i].vehicle;
-        Sampled row;
-        row.firing = firing;
-        row.tracked = i;
-        row.step = step;
-        row.number[0] = v->x();
-        row.number[1] = v->y();
-        row.number[2] = v->heading();
-        row.number[3] = v->velocity().x;
-        row.number[4] = v->velocity().y;
-        row.number[5] = v->spin();
-        row.present = 0;
+    char prefix[48];
+    char *p = put_integer(prefix, firing);
+    *p++ = ',';
+    p = put_integer(p, step);
+    *p++ = ',';
+    int prefix_length = p - prefix;
+
+    for (const Tracked &t : _tracked) {
+        if (_failed)
+            return;
+        if (_capacity - _used < _row_room)
+            flush();
+        char *at = _buffer + _used;
+        std::memcpy(at, prefix, prefix_length);
+        at += prefix_length;
+        at = put_integer(at, t.index);
+        *at++ = ',';
+        if (t.name) {
+            std::memcpy(at, t.name.c_str(), t.name.length());
+            at += t.name.length();
+        }
+        const Vehicle *v = t.vehicle;
+        const double state[] = {v->x(), v->y(), v->heading(), v->velocity().x,
+                                v->velocity().y, v->spin()};
+        for (double d : state) {
+            *at++ = ',';
+            at = put_double(at, d);
+        }
         const Vector<double> &readings = v->values();
         const Vector<double> &drives = v->drives();
+        // A drive often is a reading unchanged (the plain wirings): its
+        // text is copied rather than converted again.
+        const char *text[reading_columns];
+        int length[reading_columns];
+        double value[reading_columns];
+        int shown = 0;
         for (int c = 0; c < value_columns; c++) {
-            int k = _tracked[i].value[c];
+            *at++ = ',';
+            int i = t.value[c];
             const Vector<double> &from = c < reading_columns ? readings : drives;
             // Before the first step there are no readings and no drives.
-            if (k >= 0 && k < from.size()) {
-                row.number[state_numbers + c] = from[k];
-                row.present |= 1 << c;
+            if (i < 0 || i >= from.size())
+                continue;
+            double d = from[i];
+            int k = 0;
+            while (k < shown && std::memcmp(&value[k], &d, sizeof d) != 0)
+                k++;
+            if (k < shown) {
+                std::memcpy(at, text[k], length[k]);
+                at += length[k];
+                continue;
+            }
+            char *start = at;
+            at = put_double(at, d);
+            if (c < reading_columns) {
+                text[shown] = start;
+                length[shown] = at - start;
+                value[shown++] = d;
             }
         }
-        _filling->push_back(row);
+        *at++ = '\r';
+        *at++ = '\n';
+        _used = at - _buffer;
     }
-}
-
-// Waits until the writing thread has taken the last batch, then hands it
-// the one just filled.
-void TraceWriter::hand_over()
-{
-    std::unique_lock<std::mutex> hold(_lock);
-    _changed.wait(hold, [this] { return !_handed_full; });
-    Vector<Sampled> *full = _filling;
-    _filling = _handed;
-    _handed = full;
-    _handed_full = true;
-    _changed.notify_all();
-}
-
-// Hands over what is left and waits for the thread to write it.
-void TraceWriter::stop_writer()
-{
-    if (!_writer.joinable())
-        return;
-    if (!_filling->empty())
-        hand_over();
-    {
-        std::lock_guard<std::mutex> hold(_lock);
-        _closing = true;
-        _changed.notify_all();
-    }
-    _writer.join();
-}
-
-// The writing thread: every batch in turn, until no more will come.
-// After a failure batches are still taken, so sample() never waits for
-// nothing, but no longer written.
-void TraceWriter::write_batches()
-{
-    for (;;) {
-        std::unique_lock<std::mutex> hold(_lock);
-        _changed.wait(hold, [this] { return _handed_full || _closing; });
-        if (!_handed_full)
-            return;
-        hold.unlock();
-        for (const Sampled &row : *_handed)
-            if (ok())
-                format(row);
-        _handed->clear();
-        hold.lock();
-        _handed_full = false;
-        _changed.notify_all();
-    }
-}
-
-void TraceWriter::format(const Sampled &row)
-{
-    if (_capacity - _used < _row_room)
-        flush();
-    const Tracked &t = _tracked[row.tracked];
-    char *at = _buffer + _used;
-    at = put_integer(at, row.firing);
-    *at++ = ',';
-    at = put_integer(at, row.step);
-    *at++ = ',';
-    at = put_integer(at, t.index);
-    *at++ = ',';
-    if (t.name) {
-        std::memcpy(at, t.name.c_str(), t.name.length());
-        at += t.name.length();
-    }
-    for (int k = 0; k < state_numbers; k++) {
-        *at++ = ',';
-        at = put_double(at, row.number[k]);
-    }
-    // A drive often is a reading unchanged (the plain wirings): its text
-    // is copied rather than converted again.
-    const char *text[reading_columns];
-    int length[reading_columns];
-    double value[reading_columns];
-    int shown = 0;
-    for (int c = 0; c < value_columns; c++) {
-        *at++ = ',';
-        if (!(row.present & (1 << c)))
-            continue;
-        double d = row.number[state_numbers + c];
-        int k = 0;
-        while (k < shown && std::memcmp(&value[k], &d, sizeof d) != 0)
-            k++;
-        if (k < shown) {
-            std::memcpy(at, text[k], length[k]);
-            at += length[k];
-            continue;
-        }
-        char *start = at;
-        at = put_double(at, d);
-        if (c < reading_columns) {
-            text[shown] = start;
-            length[shown] = at - start;
-            value[shown++] = d;
-        }
-    }
-    *at++ = '\r';
-    *at++ = '\n';
-    _used = at - _buffer;
 }
 
 void TraceWriter::put(const char *text)
 {
-    for (; *text && ok(); text++) {
+    for (; *text && !_failed; text++) {
         if (_used == _capacity)
             flush();
         _buffer[_used++] = *text;
@@ -311,7 +230,7 @@ void TraceWriter::flush()
     const char *at = _buffer;
     const char *end = _buffer + _used;
     _used = 0;
-    while (at < end && ok()) {
+    while (at < end && !_failed) {
         ssize_t n = write(_fd, at, end - at);
         if (n > 0)
             at += n;
@@ -324,21 +243,20 @@ void TraceWriter::flush()
 
 void TraceWriter::fail(int error)
 {
-    if (ok())
+    if (!_failed)
         std::fprintf(stderr, "%s: %s: %s\n", program_name, _name, std::strerror(error));
     _failed = true;
 }
 
 bool TraceWriter::finish()
 {
-    stop_writer();
     if (_fd < 0)
-        return ok();
-    if (ok())
+        return !_failed;
+    if (!_failed)
         flush();
     if (_owns_fd && close(_fd) != 0)
         fail(errno);
     _fd = -1;
     _owns_fd = false;
-    return ok();
+    return !_failed;
 }

@@ -349,9 +349,8 @@ TEST_F(TraceTest, OutputFailuresAreReportedOnceAndEndTheRun)
     EXPECT_FALSE(trace.finish());
     EXPECT_EQ(std::string(program_name) + ": /dev/full: No space left on device\n",
               testing::internal::GetCapturedStderr());
-    // A batch of rows or two (a hundred samples of these 40 vehicles
-    // each), not the whole run.
-    EXPECT_LT(done, 1000u);
+    // A buffer of rows or so, not the whole run.
+    EXPECT_LT(done, 50u);
     EXPECT_EQ(int(done), mover.tick_count());
 
     // A small trace that fails only when the rest is written out at the end.
