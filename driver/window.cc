@@ -195,6 +195,10 @@ void run_window_and_loop(const StartupSettings &settings)
 
     XDestroyWindow(display, window);
     delete palette;
+    // Closing the display does not destroy a database set on it.
+    XrmDatabase db = XrmGetDatabase(display);
+    XrmSetDatabase(display, nullptr);
+    XrmDestroyDatabase(db);
     // Sends the requests above, which would otherwise stay in Xlib's
     // buffer until the process ended.
     XCloseDisplay(display);
