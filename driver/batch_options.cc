@@ -42,6 +42,7 @@ Argkit_Spec batch_option_table[] = {
     {"sf", 0, optStaticFriction, Argkit_DoubleValue, 0},
     {"size", 0, optSize, Argkit_StringValue, 0},
     {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
+    {"threads", 0, optThreads, Argkit_IntValue, 0},
     {"trace", 0, optTrace, Argkit_StringValue, 0},
     {"trace-every", 0, optTraceEvery, batch_every_value, 0},
     {"version", 'v', optVersion, Argkit_NoValue, 0},

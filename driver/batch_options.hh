@@ -23,7 +23,7 @@ enum BatchOptionId {
     optFit = 327
 };
 
-const int batch_option_count = 24;
+const int batch_option_count = 25;
 
 // Writable for the same reason as option_table: Argkit normalises rows.
 // Sized by its rows, which are checked against batch_option_count.

@@ -23,6 +23,7 @@ Argkit_Spec option_table[] = {
     {"rl", 0, optRightLogic, Argkit_StringValue, 0},
     {"sf", 0, optStaticFriction, Argkit_DoubleValue, 0},
     {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
+    {"threads", 0, optThreads, Argkit_IntValue, 0},
     {"trails", 't', optTrails, Argkit_NoValue, Argkit_Negatable},
     {"version", 'v', optVersion, Argkit_NoValue, 0},
     {"xrm", 0, optXrm, Argkit_StringValue, 0},
@@ -45,7 +46,9 @@ const char shared_options_help[] =
     "  -l[VAL], -lights[=VAL]      Add lights to vehicles, strength VAL (default 6)\n"
     "  -x, -cross-logic            Switch logic for left and right actuators\n"
     "  -ll, -left-logic EXP        Set logic for wiring to left actuator\n"
-    "  -rl, -right-logic EXP       Set logic for wiring to right actuator\n";
+    "  -rl, -right-logic EXP       Set logic for wiring to right actuator\n"
+    "\n"
+    "  -threads N                  Step vehicles on N threads (default: all cores)\n";
 
 // Option names start in column 3 (7 for -display and -geometry) and
 // descriptions in column 31; the %s after -output-eps stands for

@@ -26,10 +26,11 @@ enum OptionId {
     optDynamicFriction = 312,
     optFriction = 313,
     optAngularFriction = 314,
-    optLights = 317
+    optLights = 317,
+    optThreads = 318
 };
 
-const int option_count = 22;
+const int option_count = 23;
 
 // Argkit normalises the rows in place when a parser is created (it adds
 // Argkit_NeedsValue to rows with a value kind), so the table is writable;
@@ -44,7 +45,7 @@ const int plus_prefix_class = Argkit_NegShortPrefix | Argkit_NegLongPrefix;
 
 extern const char program_version[];  // "0.9"
 
-// The help lines of the options both programs take, from -h to -rl; the
+// The help lines of the options both programs take, from -h to -threads; the
 // batch runner's help lists them too.
 extern const char shared_options_help[];
 

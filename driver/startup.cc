@@ -13,7 +13,9 @@
 #include "driver/catalogue.hh"
 #include "driver/options.hh"
 #include "driver/program.hh"
+#include "driver/thread_options.hh"
 #include "driver/wiring_options.hh"
+#include "sim/step_pool.hh"
 #include "sim/world.hh"
 
 // Help and version end the program; a text that could not be written is a
@@ -55,6 +57,8 @@ SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli
       case optAngularFriction:
         the_world->set_angular_friction(cli->value.d);
         return simApplied;
+      case optThreads:
+        return handle_threads_option(cli->value.i) ? simApplied : simRefused;
       default:
         return simNotSimulation;
     }
@@ -134,6 +138,7 @@ void create_simulation()
     set_default_eps_pattern();
     create_vehicle_light();
     the_world = new World;
+    the_world->set_threads(core_count());
 }
 
 // The interactive program's parser is never freed, like everything else

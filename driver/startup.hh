@@ -39,8 +39,9 @@ enum SimulationOptionResult {
 };
 
 // The options both programs share: -o (307), -ll and -rl (308, 309), -x
-// (310), the friction options (311 to 314) and -l (317).  Only a bad -o
-// pattern is refused; the interactive program goes on after it.
+// (310), the friction options (311 to 314), -l (317) and -threads (318).
+// Only a bad -o pattern and a thread count out of range are refused; the
+// interactive program goes on after them.
 SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli);
 
 // After the help or version text: status 0, or 1 with a message when the

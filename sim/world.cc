@@ -25,6 +25,9 @@
 
 #include "display/view.hh"
 #include "sim/light.hh"
+#include "sim/sensor.hh"
+#include "sim/step_pool.hh"
+#include "sim/vehicle.hh"
 
 World *the_world = nullptr;
 
@@ -41,17 +44,23 @@ const double cell_margin = 1.001;
 const double max_cell_number = 68719476736.0;  // 2^36
 // The table the grid wraps onto has at most this many cells a side.
 const int max_table_side = 2048;
+// The fewest vehicles in a run worth handing to the threads.
+const int default_parallel_minimum = 1024;
 
 }  // namespace
 
 World::World()
     : _static_friction(0.2), _dynamic_friction(0.2), _angular_friction(0.3),
-      _angular_damping(1.0), _indexed(true), _generation(0)
+      _angular_damping(1.0), _indexed(true), _generation(0), _threads(1),
+      _parallel_minimum(default_parallel_minimum), _parallel_steps(0), _pool(nullptr),
+      _plan_valid(false), _plan_generation(0), _plan_threads(0), _plan_indexed(false),
+      _plan_minimum(0)
 {
 }
 
 World::~World()
 {
+    delete _pool;
     for (Emitters *e : _emitter_lists)
         delete e;
 }
@@ -91,10 +100,98 @@ void World::scatter(bool place_mobile, bool place_fixed, View *view)
     sort_bodies();
 }
 
+void World::set_threads(int n)
+{
+    _threads = n > 1 ? n : 1;
+    if (_pool && _pool->threads() != _threads) {
+        delete _pool;
+        _pool = nullptr;
+    }
+}
+
 void World::step()
 {
-    for (Body *b : _bodies)
-        b->step(0.1);
+    plan_parallel_step();
+    if (_runs.empty()) {
+        for (Body *b : _bodies)
+            b->step(0.1);
+        return;
+    }
+    if (!_pool)
+        _pool = new StepPool(_threads);
+    Body *const *bodies = _bodies.begin();
+    int i = 0;
+    for (const Run &run : _runs) {
+        for (; i < run.begin; i++)
+            bodies[i]->step(0.1);
+        _pool->step_all(bodies + run.begin, run.end - run.begin, 0.1);
+        i = run.end;
+    }
+    for (; i < _bodies.size(); i++)
+        bodies[i]->step(0.1);
+    _parallel_steps++;
+}
+
+// The runs of at least _parallel_minimum consecutive vehicles, when the
+// vehicles' steps are independent; none otherwise.
+void World::plan_parallel_step()
+{
+    if (_plan_valid && _plan_generation == _generation && _plan_threads == _threads
+        && _plan_indexed == _indexed && _plan_minimum == _parallel_minimum)
+        return;
+    _plan_valid = true;
+    _plan_generation = _generation;
+    _plan_threads = _threads;
+    _plan_indexed = _indexed;
+    _plan_minimum = _parallel_minimum;
+    _runs.clear();
+    // The unindexed world is the reference: it keeps the plain loop.
+    if (_threads < 2 || !_indexed || !vehicles_independent())
+        return;
+    int n = _bodies.size();
+    for (int i = 0; i < n;) {
+        if (!_bodies[i]->as_vehicle()) {
+            i++;
+            continue;
+        }
+        int j = i;
+        while (j < n && _bodies[j]->as_vehicle())
+            j++;
+        if (j - i >= _parallel_minimum)
+            _runs.push_back(Run{i, j});
+        i = j;
+    }
+}
+
+// A vehicle's step writes only the vehicle itself (and the lights it
+// carries); it reads the world's settings and the emitters of its
+// sensors' kinds.  Without carried lights, and with only free-standing
+// lights among those emitters, nothing a vehicle writes is read by
+// another one in the same run, and a light changes only in its own step.
+// Also brings the emitter lists of those kinds up to date, so that the
+// threads only read them.
+bool World::vehicles_independent()
+{
+    _sensed_kinds.clear();
+    for (Body *b : _bodies) {
+        Vehicle *v = b->as_vehicle();
+        if (!v)
+            continue;
+        if (v->light_count() > 0)
+            return false;
+        for (int i = 0; i < v->sensor_count(); i++) {
+            int kind = v->sensor(i)->kind();
+            if (std::find(_sensed_kinds.begin(), _sensed_kinds.end(), kind) == _sensed_kinds.end())
+                _sensed_kinds.push_back(kind);
+        }
+    }
+    for (int kind : _sensed_kinds) {
+        const Emitters &e = emitters(kind);
+        for (int k = 0; k < e.bodies.size(); k++)
+            if (!e.lights[k] || e.lights[k]->carrier())
+                return false;
+    }
+    return true;
 }
 
 const World::Emitters &World::emitters(int kind)

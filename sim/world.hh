@@ -10,6 +10,12 @@
 // may collide.  set_indexed(false) switches both off, and the vehicles'
 // cached geometry with them, leaving the straightforward algorithms; tests
 // run the two side by side.
+//
+// With more than one thread, the vehicles of a step are stepped side by
+// side when nothing one of them changes can reach another within the step:
+// no vehicle carries a light and every emitter that a sensor of the world
+// responds to is a free-standing light.  Lights step at their own place in
+// the body list, between the runs of vehicles, as in the sequential order.
 #ifndef XTINKERBOT_SIM_WORLD_HH
 #define XTINKERBOT_SIM_WORLD_HH
 
@@ -17,6 +23,7 @@
 #include "sim/body.hh"
 
 class Light;
+class StepPool;
 class View;
 
 class World {
@@ -57,6 +64,17 @@ class World {
     bool indexed() const { return _indexed; }
     void set_indexed(bool on) { _indexed = on; }
 
+    // Threads that step vehicles, the caller's included; 1 is the
+    // sequential program.  Values below 1 count as 1.
+    int threads() const { return _threads; }
+    void set_threads(int n);
+    // The fewest consecutive vehicles stepped side by side: below it,
+    // handing the run over costs more than the threads save.
+    int parallel_minimum() const { return _parallel_minimum; }
+    void set_parallel_minimum(int n) { _parallel_minimum = n > 1 ? n : 1; }
+    // Steps so far whose vehicles were stepped side by side.
+    long parallel_steps() const { return _parallel_steps; }
+
     World(const World &) = delete;
     World &operator=(const World &) = delete;
     ~World();
@@ -89,6 +107,26 @@ class World {
     Vector<int> _cell_start;   // cell c holds _sorted[start[c], start[c+1])
     Vector<Collider> _sorted;  // by cell, ascending index within a cell
     Vector<int> _candidates;
+
+    // Which runs of the body list step side by side, worked out again when
+    // the body list or a setting it depends on changes.
+    struct Run {
+        int begin, end;  // bodies[begin, end), all vehicles
+    };
+    int _threads;
+    int _parallel_minimum;
+    long _parallel_steps;
+    StepPool *_pool;            // null until a step needs it
+    bool _plan_valid;
+    unsigned _plan_generation;  // of the body list the plan was made for
+    int _plan_threads;
+    bool _plan_indexed;
+    int _plan_minimum;
+    Vector<Run> _runs;          // empty: step sequentially
+    Vector<int> _sensed_kinds;  // scratch of plan_parallel_step
+
+    void plan_parallel_step();
+    bool vehicles_independent();
 
     void sort_bodies();
     void collide_all_pairs();

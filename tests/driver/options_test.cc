@@ -282,7 +282,7 @@ std::string captured_text(void (*write)(FILE *))
 
 TEST(ProgramTexts, HelpByteForByte)
 {
-    const char *expected[34] = {
+    const char *expected[36] = {
         "`Xtinkerbot' is a program to simulate one or more Tinkerbot vehicles.",
         "",
         "Usage: xt [OPTION]...",
@@ -306,6 +306,8 @@ TEST(ProgramTexts, HelpByteForByte)
         "  -ll, -left-logic EXP        Set logic for wiring to left actuator",
         "  -rl, -right-logic EXP       Set logic for wiring to right actuator",
         "",
+        "  -threads N                  Step vehicles on N threads (default: all cores)",
+        "",
         "Keystrokes:",
         "  up, down, left, right       Pan through space (Control-<key> moves less)",
         "  =, -                        Zoom in and out",
@@ -324,15 +326,15 @@ TEST(ProgramTexts, HelpByteForByte)
     for (size_t nl; (nl = help.find('\n', start)) != std::string::npos; start = nl + 1)
         lines.push_back(help.substr(start, nl - start));
     EXPECT_EQ(start, help.size()) << "text after the last newline";
-    ASSERT_EQ(lines.size(), 34u);
-    for (int i = 0; i < 33; i++)
+    ASSERT_EQ(lines.size(), 36u);
+    for (int i = 0; i < 35; i++)
         EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
-    const std::string &last = lines[33];
+    const std::string &last = lines[35];
     EXPECT_EQ(last.rfind("Reporting bugs? <", 0), 0u) << last;
     EXPECT_EQ(last.back(), '>');
     EXPECT_NE(last.find('@'), std::string::npos);
     // Descriptions start in column 31 wherever an option is described.
-    for (int i : {5, 6, 7, 8, 13, 16, 18, 21, 24, 31})
+    for (int i : {5, 6, 7, 8, 13, 16, 18, 21, 23, 26, 33})
         EXPECT_EQ(lines[i].find_first_not_of(' ', 30), 30u) << "line " << i + 1;
 }
 
