@@ -5,11 +5,12 @@
 #ifndef XTINKERBOT_TESTS_COUNTING_NEW_HH
 #define XTINKERBOT_TESTS_COUNTING_NEW_HH
 
+#include <atomic>
 #include <cstdlib>
 #include <new>
 
-// Every operator new of the binary adds one.
-long allocations = 0;
+// Every operator new of the binary adds one, whichever thread calls it.
+std::atomic<long> allocations{0};
 
 void *operator new(std::size_t n)
 {

@@ -3,7 +3,9 @@
 #   1. builds and runs every unit and end-to-end test (each end-to-end test
 #      starts its own Xvfb),
 #   2. does the same in an AddressSanitizer + UndefinedBehaviorSanitizer build,
-#   3. builds the libFuzzer targets with clang and runs each for a fixed time.
+#   3. builds the simulation tests with ThreadSanitizer and runs the tests
+#      that step vehicles on several threads,
+#   4. builds the libFuzzer targets with clang and runs each for a fixed time.
 # Exits non-zero if anything fails.
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +34,13 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
 step "sanitizer build" build "$top/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DXT_SANITIZE=ON
 step "sanitizer tests" ctest --test-dir "$top/build-sanitize" --output-on-failure -j "$jobs"
+
+tsan_tests() {
+  cmake -S "$top" -B "$top/build-tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DXT_SANITIZE_THREAD=ON >/dev/null && ninja -C "$top/build-tsan" sim_tests &&
+    TSAN_OPTIONS=halt_on_error=1 "$top/build-tsan/tests/sim_tests" --gtest_filter='*Thread*'
+}
+step "thread sanitizer tests" tsan_tests
 
 step "fuzzers" "$top/tools/run-fuzzers.sh" "$fuzz_seconds"
 

@@ -95,4 +95,29 @@ TEST(StepAllocationTest, IndexedWorldsAllocateNothingEither)
     EXPECT_EQ(0, steady_state_allocations(w));
 }
 
+// Vehicles stepped on worker threads: handing a step to the threads
+// allocates nothing once they are started.
+TEST(StepAllocationTest, ThreadedStepsAllocateNothing)
+{
+    Sensor left(Point(10, -6), 1, "left", -M_PI, M_PI);
+    Sensor right(Point(10, 6), 1, "right", -M_PI / 2, 3 * M_PI / 4);
+    Actuator al(Point(-10, -10), 1), ar(Point(-10, 10), 1);
+    World &w = lasting_world();
+    w.set_threads(3);
+    w.set_parallel_minimum(8);
+    for (int i = 0; i < 200; i++) {
+        Vehicle *v = new Vehicle(20, 12);
+        v->add_sensor(&left);
+        v->add_sensor(&right);
+        v->add_actuator(&al, new ReadAndBind);
+        v->add_actuator(&ar, nullptr);
+        w.add_body(v);
+    }
+    w.add_body(new TimedLight(Point(0, 0), 1, 320, -M_PI, M_PI, 8));
+    View view(300, 300);
+    w.scatter(true, false, &view);
+    EXPECT_EQ(0, steady_state_allocations(w));
+    EXPECT_EQ(103, w.parallel_steps());
+}
+
 }  // namespace

@@ -1,8 +1,9 @@
-// The world's indexes (emitters by kind, the collision grid) and the
-// vehicles' cached geometry must not change one bit of a run.  Each test
-// builds two identical worlds, switches the indexes off in one, runs both
-// side by side and compares every position, velocity, heading, spin and
-// reading exactly after every step.
+// The world's indexes (emitters by kind, the collision grid), the
+// vehicles' cached geometry and the threads that step vehicles side by side
+// must not change one bit of a run.  Each test builds identical worlds,
+// switches the indexes off in one, runs them side by side and compares
+// every position, velocity, heading, spin and reading exactly after every
+// step.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -108,24 +109,35 @@ void PrintTo(const Scenario &s, std::ostream *os)
     *os << s.name;
 }
 
+// The indexed world, the plain one and, on request, indexed worlds that
+// step on more threads, all built and scattered alike.
 class Twins {
   public:
-    explicit Twins(const Scenario &s) : _s(s)
+    explicit Twins(const Scenario &s, std::vector<int> threads = {}) : _s(s)
     {
         if (!the_catalogue)
             build_catalogue();
         _plain.set_indexed(false);
-        fill(_indexed);
-        fill(_plain);
+        for (int n : threads) {
+            World *w = keep(new World);
+            w->set_threads(n);
+            // Runs of a few vehicles already go to the threads, so that
+            // small worlds take the threaded path.
+            w->set_parallel_minimum(8);
+            _threaded.push_back(w);
+        }
+        for (World *w : all())
+            fill(*w);
         scatter(s.seed);
     }
 
     World &indexed() { return _indexed; }
     World &plain() { return _plain; }
+    const std::vector<World *> &threaded() const { return _threaded; }
 
     void scatter(unsigned seed)
     {
-        for (World *w : {&_indexed, &_plain}) {
+        for (World *w : all()) {
             std::srand(seed);
             View view(_s.view_width, _s.view_height);
             w->scatter(true, false, &view);
@@ -136,15 +148,21 @@ class Twins {
 
     void step()
     {
-        _indexed.step();
-        _indexed.collide_pairs();
-        _plain.step();
-        _plain.collide_pairs();
+        for (World *w : all()) {
+            w->step();
+            w->collide_pairs();
+        }
+    }
+
+    void reset()
+    {
+        for (World *w : all())
+            w->reset();
     }
 
     void add_light(Point at)
     {
-        for (World *w : {&_indexed, &_plain})
+        for (World *w : all())
             w->add_body(keep(new Light(at, 1, -M_PI / 2, M_PI / 2, 7)));
     }
 
@@ -152,6 +170,14 @@ class Twins {
     Scenario _s;
     World _indexed;
     World _plain;
+    std::vector<World *> _threaded;
+
+    std::vector<World *> all()
+    {
+        std::vector<World *> worlds = {&_indexed, &_plain};
+        worlds.insert(worlds.end(), _threaded.begin(), _threaded.end());
+        return worlds;
+    }
 
     void fill(World &w)
     {
@@ -219,8 +245,7 @@ TEST_P(WorldIndexTest, IndexedRunIsBitIdenticalToThePlainOne)
         if (step == 600)
             twins.add_light(Point(-60, 90));  // the emitter lists must follow
         if (step == 1300) {                    // restart: reset, scatter, re-sort
-            twins.indexed().reset();
-            twins.plain().reset();
+            twins.reset();
             twins.scatter(s.seed + 1);
         }
         twins.step();
@@ -237,14 +262,80 @@ TEST_P(WorldIndexTest, IndexedRunIsBitIdenticalToThePlainOne)
     EXPECT_NE(Point(0, 0), v->velocity());
 }
 
+// Vehicles step side by side only where no step can see another's:
+// without carried lights and without kind-2 sensors.  Elsewhere the
+// threaded worlds must keep to the sequential path.
+TEST_P(WorldIndexTest, ThreadedRunsAreBitIdenticalToThePlainOne)
+{
+    const Scenario &s = GetParam();
+    Twins twins(s, {1, 2, 7});
+    const int steps = 500;
+    for (int step = 1; step <= steps; step++) {
+        if (step == 150)
+            twins.add_light(Point(-60, 90));
+        if (step == 300) {
+            twins.reset();
+            twins.scatter(s.seed + 1);
+        }
+        twins.step();
+        for (World *w : twins.threaded()) {
+            std::string d = difference(*w, twins.plain());
+            ASSERT_EQ("", d) << w->threads() << " threads, after step " << step;
+        }
+    }
+    bool independent = s.carried == 0 && !s.kind_two;
+    for (World *w : twins.threaded())
+        EXPECT_EQ(w->threads() > 1 && independent ? steps : 0, w->parallel_steps())
+            << w->threads() << " threads";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Scenarios, WorldIndexTest,
     ::testing::Values(
         Scenario{"catalogue_mix", 1, 300, 640, 520, 0, false, false, -1},
         Scenario{"carried_lights_crowded", 7, 90, 220, 200, 1, false, false, 0.5},
         Scenario{"threshold_lights_kind_two", 42, 100, 320, 320, 2, true, false, -1},
-        Scenario{"oddities", 99, 70, 260, 220, 1, true, true, 0}),
+        Scenario{"oddities", 99, 70, 260, 220, 1, true, true, 0},
+        Scenario{"oddities_free_lights", 5, 70, 260, 220, 0, false, true, 0}),
     [](const ::testing::TestParamInfo<Scenario> &info) { return info.param.name; });
+
+// Lights step at their place in the body list.  Unsorted, with a fading
+// light between two groups of vehicles, the vehicles before it see it one
+// step brighter than those after it: the threads must step each group on
+// its own side of the light.
+TEST(ThreadedStepTest, LightsBetweenVehiclesStepInTheirPlace)
+{
+    if (!the_catalogue)
+        build_catalogue();
+    World &plain = lasting_world(), &threaded = lasting_world();
+    plain.set_indexed(false);
+    threaded.set_threads(3);
+    threaded.set_parallel_minimum(4);
+    const char *kinds[] = {"v2a", "v3b", "v1p", "v2bp"};
+    for (World *w : {&plain, &threaded}) {
+        std::srand(11);
+        for (int group = 0; group < 2; group++) {
+            for (int i = 0; i < 30; i++) {
+                Vehicle *v = keep(the_catalogue->find(kinds[i % 4])->as_vehicle()->clone());
+                w->add_body(v);
+                v->place(Point(std::rand() % 400 - 200, std::rand() % 300 - 150), i);
+            }
+            w->add_body(keep(new TimedLight(Point(group * 50, 0), 1, 100, -M_PI, M_PI, 9)));
+        }
+        for (Body *b : w->bodies())
+            b->reset();  // World::reset would sort the lights to the end
+    }
+    for (int step = 1; step <= 150; step++) {
+        for (World *w : {&plain, &threaded}) {
+            w->step();
+            w->collide_pairs();
+        }
+        ASSERT_EQ("", difference(threaded, plain)) << "after step " << step;
+    }
+    EXPECT_EQ(150, threaded.parallel_steps());
+    ASSERT_NE(nullptr, threaded.bodies()[0]->as_vehicle());
+    EXPECT_EQ(nullptr, threaded.bodies()[30]->as_vehicle()) << "the light stayed in the middle";
+}
 
 // A body that only records which pairs the world collides, in order.
 class Marker : public Body {
