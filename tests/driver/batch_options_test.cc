@@ -178,6 +178,10 @@ TEST_F(BatchOptionLoop, SharedOptionsGoThroughTheSharedHandlers)
     EXPECT_STREQ(eps_name_pattern.c_str(), "run-%02d.eps");
     read({"-o", "-"});
     EXPECT_STREQ(eps_name_pattern.c_str(), "-");
+    read({"-threads", "7", "-th=1"});
+    EXPECT_EQ(the_world->threads(), 1);
+    read({"-threads", "256"});
+    EXPECT_EQ(the_world->threads(), 256);
 }
 
 TEST_F(BatchOptionLoop, BadOptionsAndValuesExit1WithUsage)
@@ -194,8 +198,9 @@ TEST_F(BatchOptionLoop, BadOptionsAndValuesExit1WithUsage)
         // Window options are not options of the batch runner.
         {{"-display", ":0"}, "unrecognized option `-display'"},
         {{"-t"},
-         "option `-t' is ambiguous\nxtinkerbot-batch: \\(Possibilities are -trace and "
-         "-trace-every\\.\\)"},
+         "option `-t' is ambiguous\nxtinkerbot-batch: \\(Possibilities are -threads, -trace, "
+         "and -trace-every\\.\\)"},
+        {{"-trails"}, "unrecognized option `-trails'"},
         {{"-geometry", "10x10"}, "unrecognized option `-geometry'"},
         {{"-size", "0x5"}, "bad size `0x5'"},
         {{"-size", "640"}, "bad size `640'"},
@@ -210,6 +215,9 @@ TEST_F(BatchOptionLoop, BadOptionsAndValuesExit1WithUsage)
         {{"-s", "1"},
          "option `-s' is ambiguous\nxtinkerbot-batch: \\(Possibilities are -seed, -sf, "
          "-size, and -static-friction\\.\\)"},
+        {{"-threads", "0"}, "`-threads' expects a number from 1 to 256, not `0'"},
+        {{"-threads", "257"}, "`-threads' expects a number from 1 to 256, not `257'"},
+        {{"-threads", "two"}, "`-threads' expects an integer, not `two'"},
         // A bad pattern would send the one picture elsewhere: refused.
         {{"-o", "%s"}, "bad output EPS name"},
         {{"-trace-every", "0"}, "`-trace-every' expects a positive integer, not `0'"},
@@ -269,10 +277,10 @@ TEST(BatchTexts, HelpLayout)
             EXPECT_EQ(line[29], ' ') << line;
         }
     }
-    EXPECT_EQ(described, 19);
+    EXPECT_EQ(described, 20);
     for (const char *name : {"-firings N", "-size WxH", "-seed N", "-output-eps FILE",
                              "-lights[=VAL]", "-right-logic EXP", "-trace FILE", "-trace-every K",
-                             "-reference", "-fit", "-quiet"})
+                             "-reference", "-fit", "-quiet", "-threads N"})
         EXPECT_NE(help.find(name), std::string::npos) << name;
     EXPECT_EQ(lines.back().rfind("Reporting bugs? <", 0), 0u);
 }

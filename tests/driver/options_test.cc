@@ -415,6 +415,19 @@ TEST_F(OptionLoop, FrictionOptionsChangeTheWorld)
     EXPECT_DOUBLE_EQ(the_world->angular_friction(), 0.25);
 }
 
+// A count out of range is reported and the run goes on with the old one.
+TEST_F(OptionLoop, ThreadsOptionSetsTheWorldsThreads)
+{
+    read({"-threads", "3"});
+    EXPECT_EQ(the_world->threads(), 3);
+    testing::internal::CaptureStderr();
+    read({"-threads", "0", "-t"});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "xtinkerbot: `-threads' expects a number from 1 to 256, not `0'\n");
+    EXPECT_EQ(the_world->threads(), 3);
+    EXPECT_TRUE(settings.show_trails) << "-t is still -trails";
+}
+
 TEST_F(OptionLoop, BadOptionPrintsUsageAndExits1)
 {
     EXPECT_EXIT(read({"-t", "-zz", "-h"}), ::testing::ExitedWithCode(1),
