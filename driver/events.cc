@@ -56,19 +56,36 @@ struct KeyBinding {
     unsigned char mask;  // bits of the typed byte that must equal `byte'
     void (*action)();
     bool redraw;
+    bool between_steps;  // touches neither the world nor the alarm
 };
 
 // 0xEF clears bit 4, so '.' also matches '>' and ',' also matches '<'.
 const KeyBinding key_table[] = {
-    {'o', 0xFF, write_picture, false},
-    {'q', 0xFF, quit, false},
-    {'r', 0xFF, restart, true},
-    {'t', 0xFF, toggle_trails, true},
-    {'-', 0xFF, zoom_out_view, true},
-    {'=', 0xFF, zoom_in_view, true},
-    {'.', 0xEF, speed_up, false},
-    {',', 0xEF, slow_down, false},
+    {'o', 0xFF, write_picture, false, false},
+    {'q', 0xFF, quit, false, true},
+    {'r', 0xFF, restart, true, false},
+    {'t', 0xFF, toggle_trails, true, true},
+    {'-', 0xFF, zoom_out_view, true, true},
+    {'=', 0xFF, zoom_in_view, true, true},
+    {'.', 0xEF, speed_up, false, false},
+    {',', 0xEF, slow_down, false, false},
 };
+
+const KeyBinding *binding_of(const char *text, int n)
+{
+    if (n != 1)
+        return nullptr;
+    unsigned char byte = text[0];
+    for (const KeyBinding &k : key_table)
+        if ((byte & k.mask) == k.byte)
+            return &k;
+    return nullptr;
+}
+
+bool is_arrow(KeySym keysym)
+{
+    return keysym == XK_Left || keysym == XK_Up || keysym == XK_Right || keysym == XK_Down;
+}
 
 bool handle_arrow(KeySym keysym, unsigned state)
 {
@@ -109,16 +126,27 @@ void handle_key(KeySym keysym, const char *text, int n, unsigned state)
         the_move_alarm->toggle_paused();
         return;
     }
-    if (n != 1)
-        return;
-    unsigned char byte = text[0];
-    for (const KeyBinding &k : key_table)
-        if ((byte & k.mask) == k.byte) {
-            k.action();
-            if (k.redraw)
-                redraw();
-            return;
-        }
+    if (const KeyBinding *k = binding_of(text, n)) {
+        k->action();
+        if (k->redraw)
+            redraw();
+    }
+}
+
+// Keys are translated as handle_key translates them; events that
+// handle_event ignores can come at any time.
+bool acts_between_steps(const XEvent *event)
+{
+    if (event->type != KeyPress || event->xany.window != the_view->window())
+        return true;
+    XKeyEvent key = event->xkey;
+    char text[5];
+    KeySym keysym = NoSymbol;
+    int n = XLookupString(&key, text, sizeof text, &keysym, nullptr);
+    if (is_arrow(keysym) || keysym == XK_Escape)
+        return true;
+    const KeyBinding *k = binding_of(text, n);
+    return !k || k->between_steps;
 }
 
 void handle_event(XEvent *event)

@@ -13,6 +13,11 @@ extern Atom delete_window_atom;
 
 void handle_event(XEvent *event);
 
+// Whether handle_event may act on the event between two steps of a firing:
+// it only quits, pauses, moves the view or redraws.  Other events change
+// the world or the alarm and wait until the firing is over.
+bool acts_between_steps(const XEvent *event);
+
 // A key press once translated: its keysym, the n bytes of text it produced
 // and the modifier state.  handle_event calls it after XLookupString.
 void handle_key(KeySym keysym, const char *text, int n, unsigned state);

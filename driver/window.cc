@@ -6,7 +6,8 @@
 // handle_event; when none is pending, due alarms run and the program sleeps
 // in select until the X connection has input or the next alarm is due.
 // The queue is drained before sleeping because events Xlib has already
-// read do not wake select.
+// read do not wake select.  During a long firing the world's work break
+// (driver/event_break.cc) answers the keys that may come between steps.
 #include "driver/window.hh"
 
 #include <X11/Xlib.h>
@@ -20,6 +21,7 @@
 #include "display/palette.hh"
 #include "display/view.hh"
 #include "driver/alarm.hh"
+#include "driver/event_break.hh"
 #include "driver/events.hh"
 #include "driver/geometry.hh"
 #include "driver/program.hh"
@@ -138,7 +140,8 @@ void wait_for_events(Display *display)
     while (true) {
         Moment t = now();
         run_due_alarms(t);
-        if (XPending(display))
+        // A quit during a firing leaves no event behind to wake select.
+        if (quit_requested || XPending(display))
             return;
         fd_set read_set;
         FD_ZERO(&read_set);
@@ -161,6 +164,9 @@ void main_loop(Display *display)
     while (true) {
         while (XPending(display)) {
             XNextEvent(display, &event);
+            // Restarts, pictures and speed changes come between firings.
+            if (the_move_alarm->firing_held() && !acts_between_steps(&event))
+                the_move_alarm->finish_firing();
             handle_event(&event);
         }
         // Tested before sleeping: wait_for_events returns only when input
@@ -190,8 +196,11 @@ void run_window_and_loop(const StartupSettings &settings)
     the_move_alarm->set_redraw_period(
         Moment(0, settings.double_buffer ? 120000 : 30000));
     the_world->scatter(true, false, the_view);
+    EventBreak breaks(display);
+    the_world->set_work_break(&breaks);
 
     main_loop(display);
+    the_world->set_work_break(nullptr);
 
     XDestroyWindow(display, window);
     delete palette;

@@ -44,6 +44,9 @@ const double cell_margin = 1.001;
 const double max_cell_number = 68719476736.0;  // 2^36
 // The table the grid wraps onto has at most this many cells a side.
 const int max_table_side = 2048;
+// Colliding bodies between two looks at the work break: a few hundred
+// microseconds of a crowded pass.
+const int bodies_per_break = 256;
 // The fewest vehicles in a run worth handing to the threads.
 const int default_parallel_minimum = 1024;
 
@@ -54,7 +57,7 @@ World::World()
       _angular_damping(1.0), _indexed(true), _generation(0), _threads(1),
       _parallel_minimum(default_parallel_minimum), _parallel_steps(0), _pool(nullptr),
       _plan_valid(false), _plan_generation(0), _plan_threads(0), _plan_indexed(false),
-      _plan_minimum(0)
+      _plan_minimum(0), _work_break(nullptr)
 {
 }
 
@@ -236,6 +239,8 @@ void World::collide_all_pairs()
 {
     int n = _colliding.size();
     for (int i = 0; i < n; i++) {
+        if (i % bodies_per_break == bodies_per_break - 1 && take_break())
+            return;
         Body *a = _colliding[i];
         for (int j = i + 1; j < n; j++) {
             Body *b = _colliding[j];
@@ -254,9 +259,12 @@ bool World::collide_near_pairs()
     Grid grid;
     if (!bin_colliders(grid))
         return false;
-    for (int i = 0; i < _colliders.size(); i++)
+    for (int i = 0; i < _colliders.size(); i++) {
+        if (i % bodies_per_break == bodies_per_break - 1 && take_break())
+            break;
         if (_colliders.begin()[i].cell >= 0)
             collide_with_neighbours(i, grid);
+    }
     return true;
 }
 

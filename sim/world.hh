@@ -26,6 +26,18 @@ class Light;
 class StepPool;
 class View;
 
+// A program that must answer its user during long work: the world asks it
+// every few hundred bodies of a collision pass, the world-move alarm
+// between the steps of a firing.  It may read the world and draw it there,
+// never change it.
+class WorkBreak {
+  public:
+    virtual ~WorkBreak() {}
+    // True when the work in progress is no longer wanted: the program is
+    // quitting.
+    virtual bool take_break() = 0;
+};
+
 class World {
   public:
     World();
@@ -42,6 +54,8 @@ class World {
     void reset();
     void scatter(bool place_mobile, bool place_fixed, View *view);
     void step();
+    // Stops early, leaving the rest of the pairs untouched, when the work
+    // break asks to: the program is quitting.
     void collide_pairs();
     void record_trails();
     void draw(View *view);
@@ -74,6 +88,10 @@ class World {
     void set_parallel_minimum(int n) { _parallel_minimum = n > 1 ? n : 1; }
     // Steps so far whose vehicles were stepped side by side.
     long parallel_steps() const { return _parallel_steps; }
+
+    void set_work_break(WorkBreak *b) { _work_break = b; }
+    // Asks the work break, if there is one; true: stop the work.
+    bool take_break() { return _work_break && _work_break->take_break(); }
 
     World(const World &) = delete;
     World &operator=(const World &) = delete;
@@ -124,6 +142,7 @@ class World {
     int _plan_minimum;
     Vector<Run> _runs;          // empty: step sequentially
     Vector<int> _sensed_kinds;  // scratch of plan_parallel_step
+    WorkBreak *_work_break;     // null: no breaks
 
     void plan_parallel_step();
     bool vehicles_independent();

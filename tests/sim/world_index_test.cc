@@ -466,6 +466,46 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
     }
 }
 
+// Asks to stop at its n-th break.
+class StopAt : public WorkBreak {
+  public:
+    explicit StopAt(int n) : _n(n) {}
+    bool take_break() override { return ++breaks >= _n; }
+    int breaks = 0;
+
+  private:
+    int _n;
+};
+
+// A pass asked to stop has collided a prefix of the pairs, in order, and
+// only looked at the break every few hundred bodies.
+TEST(CollisionGridTest, StoppedPassCollidesAPrefixOfThePairs)
+{
+    std::vector<std::pair<int, int>> log;
+    std::vector<Marker *> bodies;
+    for (int i = 0; i < 1000; i++)
+        bodies.push_back(keep(new Marker(i, Point(20 * (i % 40), 20 * (i / 40)), 10, 1, &log)));
+    for (bool indexed : {true, false}) {
+        World &w = lasting_world();
+        w.set_indexed(indexed);
+        for (Marker *m : bodies)
+            w.add_body(m);
+        log.clear();
+        w.collide_pairs();
+        std::vector<std::pair<int, int>> all = log;
+        StopAt stop(2);
+        w.set_work_break(&stop);
+        log.clear();
+        w.collide_pairs();
+        EXPECT_EQ(2, stop.breaks) << "indexed " << indexed;
+        ASSERT_GT(log.size(), 0u);
+        ASSERT_LT(log.size(), all.size());
+        EXPECT_TRUE(std::equal(log.begin(), log.end(), all.begin())) << "indexed " << indexed;
+        EXPECT_LT(log.back().first, 512) << "stopped at the second break";
+        w.set_work_break(nullptr);
+    }
+}
+
 // A sensor that sees all round skips the direction of each light; where
 // the arithmetic is extreme it must still read exactly what the plain
 // algorithm reads: a light on the sensor itself, headings of exactly +-pi,

@@ -1,0 +1,26 @@
+// EventBreak: the interactive program's answer to the world's work
+// breaks.  During a long firing it looks at the X connection every few
+// hundredths of a second and handles the events that may come between two
+// steps (quit, pause, the view keys, redraws), in the order they came; it
+// stops at the first event that must wait for the firing to end.
+#ifndef XTINKERBOT_DRIVER_EVENT_BREAK_HH
+#define XTINKERBOT_DRIVER_EVENT_BREAK_HH
+
+#include <X11/Xlib.h>
+
+#include "driver/moment.hh"
+#include "sim/world.hh"
+
+class EventBreak : public WorkBreak {
+  public:
+    explicit EventBreak(Display *display) : _display(display) {}
+
+    // True once the user asked to quit.
+    bool take_break() override;
+
+  private:
+    Display *_display;
+    Moment _next_look;  // looking costs a system call: not before this
+};
+
+#endif
