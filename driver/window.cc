@@ -164,9 +164,6 @@ void main_loop(Display *display)
     while (true) {
         while (XPending(display)) {
             XNextEvent(display, &event);
-            // Restarts, pictures and speed changes come between firings.
-            if (the_move_alarm->firing_held() && !acts_between_steps(&event))
-                the_move_alarm->finish_firing();
             handle_event(&event);
         }
         // Tested before sleeping: wait_for_events returns only when input

@@ -26,7 +26,7 @@ int at_least_one(double count)
 WorldMoveAlarm::WorldMoveAlarm(World *world, View *view)
     : _world(world), _view(view), _alarm(this), _tick_count(0),
       _paused(false), _interval(0, 10000), _redraw_period(0, 30000),
-      _steps_per_tick(4), _ticks_per_redraw(3), _steps_done(0)
+      _steps_per_tick(4), _ticks_per_redraw(3)
 {
     recompute_counts();
 }
@@ -52,37 +52,15 @@ void WorldMoveAlarm::recompute_counts()
 
 void WorldMoveAlarm::tick(bool redraw)
 {
-    if (run_steps(true))
-        end_firing(redraw);
-}
-
-void WorldMoveAlarm::finish_firing()
-{
-    if (_steps_done > 0 && run_steps(false))
-        end_firing(true);
-}
-
-// A break that abandons the firing leaves the world as it is: the
-// program is quitting.
-bool WorldMoveAlarm::run_steps(bool breaks)
-{
-    for (int i = _steps_done; i < _steps_per_tick; i++) {
-        if (breaks && i > 0 && _world->take_break())
-            return false;
-        if (breaks && _paused) {
-            _steps_done = i;
-            return false;
-        }
+    for (int i = 0; i < _steps_per_tick; i++) {
+        if (i > 0 && _world->take_break())
+            return;
         _world->step();
         _world->collide_pairs();
     }
-    _steps_done = 0;
-    // Before drawing, which takes long in a large world too.
-    return !(breaks && _world->take_break());
-}
-
-void WorldMoveAlarm::end_firing(bool redraw)
-{
+    // Drawing a large world takes long too.
+    if (_world->take_break())
+        return;
     if (redraw && _tick_count % (uint64_t) _ticks_per_redraw == 0)
         _world->draw(_view);
     if (_tick_count % 6 == 0)

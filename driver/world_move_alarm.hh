@@ -4,9 +4,8 @@
 // it fired.  Pausing stops the work but not the rescheduling.
 //
 // A firing of a large world can take seconds.  Between its steps the alarm
-// asks the world's work break, where the program answers its user; a
-// pause asked for there holds the firing at that step until the pause
-// ends, and a quit abandons it.  Either way the world goes through the
+// asks the world's work break, where the program answers its user; a quit
+// abandons the rest of the firing.  Otherwise the world goes through the
 // same steps in the same order as without the breaks.
 #ifndef XTINKERBOT_DRIVER_WORLD_MOVE_ALARM_HH
 #define XTINKERBOT_DRIVER_WORLD_MOVE_ALARM_HH
@@ -27,13 +26,9 @@ class WorldMoveAlarm : public AlarmHooks {
     // One firing's work on the world, without the rescheduling: the steps
     // with their collisions, a redraw every few firings when redraw is
     // set, trail points every sixth firing.  The batch runner calls it
-    // with redraw false.
+    // with redraw false.  Nothing of it after a work break that asks to
+    // stop.
     void tick(bool redraw);
-    // Whether a pause holds a firing between two of its steps.
-    bool firing_held() const { return _steps_done > 0; }
-    // The rest of a held firing, at once, without breaks: for events that
-    // must come between two firings.
-    void finish_firing();
 
     // The shortest interval the speed keys may reach: shorter ones would
     // keep the main loop firing instead of reading events.
@@ -71,13 +66,8 @@ class WorldMoveAlarm : public AlarmHooks {
     Moment _redraw_period;  // time between redraws
     int _steps_per_tick;    // max(1, interval / 2.5 ms)
     int _ticks_per_redraw;  // max(1, redraw period / interval)
-    int _steps_done;        // of the firing a pause holds; 0: none held
 
     void recompute_counts();
-    // The steps of the current firing from _steps_done on; false when a
-    // break held or abandoned it.
-    bool run_steps(bool breaks);
-    void end_firing(bool redraw);
 };
 
 #endif

@@ -167,79 +167,38 @@ TEST_F(FiringTest, RunsThroughTheQueue)
     EXPECT_EQ(alarm_queue, alarm.alarm());
 }
 
-// Stands in for the program's answer to its user: at break k (counted
-// from 1) it pauses the alarm, or asks to quit.
-class ScriptedBreak : public WorkBreak {
+// Asks to stop at its n-th break.
+class StopAt : public WorkBreak {
   public:
-    ScriptedBreak(WorldMoveAlarm *alarm, int pause_at, int quit_at)
-        : _alarm(alarm), _pause_at(pause_at), _quit_at(quit_at) {}
-    bool take_break() override
-    {
-        breaks++;
-        if (breaks == _pause_at)
-            _alarm->toggle_paused();
-        return breaks >= _quit_at;
-    }
+    explicit StopAt(int n) : _n(n) {}
+    bool take_break() override { return ++breaks >= _n; }
     int breaks = 0;
 
   private:
-    WorldMoveAlarm *_alarm;
-    int _pause_at, _quit_at;
+    int _n;
 };
 
-// A pause asked for between two steps holds the firing there; once the
-// pause ends, the firing goes on from that step, so the world sees the
-// steps, draws and trail points of firings that were never held.
-TEST_F(FiringTest, PauseBetweenStepsHoldsTheFiringThere)
+// Breaks come between steps and before the drawing; one that asks to stop
+// abandons the rest of the firing.
+TEST_F(FiringTest, WorkBreaksComeBetweenStepsAndAStopAbandonsTheFiring)
 {
-    ScriptedBreak breaks(&alarm, 2, 1000);
-    world.set_work_break(&breaks);
-    fire(1);  // breaks after steps 1, 2: pauses at the second
-    EXPECT_EQ(a.steps, 2);
-    EXPECT_TRUE(alarm.firing_held());
-    EXPECT_EQ(a.draws, 0);
-    EXPECT_EQ(alarm.tick_count(), 0);
-    fire(3);  // paused: nothing moves
-    EXPECT_EQ(a.steps, 2);
-    alarm.toggle_paused();
-    fire(1);  // the rest of firing 0: steps 3 and 4, its draw and trail point
-    EXPECT_EQ(a.steps, 4);
-    EXPECT_FALSE(alarm.firing_held());
-    EXPECT_EQ(a.draws, 1);
-    EXPECT_EQ(a.records, 1);
-    EXPECT_EQ(alarm.tick_count(), 1);
-    fire(1);
+    StopAt never(1000);
+    world.set_work_break(&never);
+    fire(2);
+    EXPECT_EQ(never.breaks, 8);
     EXPECT_EQ(a.steps, 8);
-    EXPECT_EQ(b.steps, 8);
-    world.set_work_break(nullptr);
-}
-
-// Events that must come between firings finish a held firing first.
-TEST_F(FiringTest, FinishingAHeldFiringRunsItsRestAtOnce)
-{
-    ScriptedBreak breaks(&alarm, 3, 1000);
-    world.set_work_break(&breaks);
-    fire(1);
-    ASSERT_EQ(a.steps, 3);
-    alarm.finish_firing();
-    EXPECT_EQ(a.steps, 4);
     EXPECT_EQ(a.draws, 1);
-    EXPECT_EQ(alarm.tick_count(), 1);
-    EXPECT_EQ(breaks.breaks, 3) << "no breaks while finishing";
-    alarm.finish_firing();  // nothing held: nothing to do
-    EXPECT_EQ(a.steps, 4);
-    world.set_work_break(nullptr);
-}
-
-// A quit abandons the firing at once: no more steps, no drawing.
-TEST_F(FiringTest, QuitBetweenStepsAbandonsTheFiring)
-{
-    ScriptedBreak breaks(&alarm, 0, 1);
-    world.set_work_break(&breaks);
+    StopAt second(2);
+    world.set_work_break(&second);
     fire(1);
-    EXPECT_EQ(a.steps, 1);
-    EXPECT_EQ(a.draws, 0);
-    EXPECT_FALSE(alarm.firing_held());
+    EXPECT_EQ(a.steps, 10);
+    EXPECT_EQ(b.steps, 10);
+    StopAt last(4);
+    world.set_work_break(&last);
+    alarm.set_redraw_period(alarm.interval());  // would draw every firing
+    fire(1);
+    EXPECT_EQ(a.steps, 14);
+    EXPECT_EQ(a.draws, 1) << "stopped before drawing";
     world.set_work_break(nullptr);
 }
 
