@@ -9,6 +9,13 @@
 // is the width of the window the vehicles are scattered in (640: the
 // default 640x520; 1920: 1920x1080).
 //
+// Larger worlds keep the density of 10,000 vehicles in a 6000x5000 window
+// (the batch runner's -size 6000x5000) for N from 1,000 to 100,000, with
+// the four two-sensor kinds of the catalogue: a step and a firing on 1
+// and 2 threads, timed by the wall clock since the workers' time is not
+// the caller's.  A world of 1000 vehicles that all carry a light (option
+// -l) makes some two million interactions a step.
+//
 // bench/run.sh divides a step by the baseline of the same world.
 #include <benchmark/benchmark.h>
 
@@ -24,14 +31,19 @@
 
 namespace {
 
-World *scattered_world(int vehicles, int width, int height)
+World *scattered_world(int vehicles, int width, int height, int kinds_used = 8,
+                       Light *carried = nullptr)
 {
     if (!the_catalogue)
         build_catalogue();
     const char *kinds[] = {"v2a", "v2b", "v3a", "v3b", "v2ap", "v2bp", "v3ap", "v3bp"};
     World *w = new World;
-    for (int i = 0; i < vehicles; i++)
-        w->add_body(the_catalogue->find(kinds[i % 8])->as_vehicle()->clone());
+    for (int i = 0; i < vehicles; i++) {
+        Vehicle *v = the_catalogue->find(kinds[i % kinds_used])->as_vehicle()->clone();
+        if (carried)
+            v->add_light(carried);
+        w->add_body(v);
+    }
     for (const char *light : {"l", "timel", "l2a", "l2b"})
         w->add_body(the_catalogue->find(light)->clone());
     View view(width, height);
@@ -56,6 +68,26 @@ World *world_of(int vehicles, int width = 640)
     if (width == 1920)
         return scattered_world(vehicles, 1920, 1080);
     return scattered_world(vehicles, 640, 520);
+}
+
+// N two-sensor vehicles of the four wide kinds at the density of 10,000
+// in 6000x5000, stepping on the given threads.
+World *dense_world(int vehicles, int threads)
+{
+    std::srand(1);
+    double side = std::sqrt(vehicles / 10000.0);
+    World *w = scattered_world(vehicles, (int) (6000 * side), (int) (5000 * side), 4);
+    w->set_threads(threads);
+    return w;
+}
+
+// 1000 vehicles of the usual mix in the default window, each carrying a
+// light of strength 6 as -l gives them.
+World *carried_light_world()
+{
+    static Light *lamp = new Light(static_cast<Vehicle *>(nullptr), 1, -M_PI, M_PI, 6);
+    std::srand(1);
+    return scattered_world(1000, 640, 520, 8, lamp);
 }
 
 int window_width(const benchmark::State &state)
@@ -159,6 +191,127 @@ void BM_InteractionBaseline(benchmark::State &state)
 BENCHMARK(BM_InteractionBaseline)
     ->Args({10, 640})->Args({100, 640})->Args({1000, 640})->Args({1000, 1920})
     ->Unit(benchmark::kMicrosecond);
+
+// The bare interactions of the carried-light world: the same loop over
+// its sensors and all its lights.
+void BM_InteractionBaselineCarried(benchmark::State &state)
+{
+    World *w = carried_light_world();
+    Vector<BareSensor> sensors;
+    Vector<BareLight> lights;
+    for (Body *b : w->bodies()) {
+        if (Vehicle *v = b->as_vehicle()) {
+            for (int i = 0; i < v->sensor_count(); i++) {
+                const Sensor *s = v->sensor(i);
+                Point p = v->sensor_position(i);
+                sensors.push_back({p.x, p.y, v->heading(), s->min_angle(), s->max_angle()});
+            }
+        } else if (Light *l = dynamic_cast<Light *>(b)) {
+            lights.push_back({l->x(), l->y(), l->strength()});
+        }
+    }
+    Vector<double> readings(sensors.size(), 0.0);
+    for (auto _ : state) {
+        for (int i = 0; i < sensors.size(); i++) {
+            const BareSensor &s = sensors.begin()[i];
+            double total = 0;
+            for (const BareLight &l : lights) {
+                double dx = s.x - l.x, dy = s.y - l.y;
+                double d = std::sqrt(dx * dx + dy * dy);
+                double alpha = l.s > d ? M_PI : M_PI * l.s / d;
+                double intensity = l.s * alpha / M_PI;
+                double a = std::atan2(l.y - s.y, l.x - s.x) - s.h;
+                if (a > M_PI)
+                    a -= 2 * M_PI;
+                if (a < -M_PI)
+                    a += 2 * M_PI;
+                if (a >= s.min && a <= s.max)
+                    total += intensity * 0.1;
+            }
+            readings.begin()[i] = total > 0 ? total : 0;
+        }
+        benchmark::DoNotOptimize(readings.begin());
+        benchmark::ClobberMemory();
+    }
+    report_interactions(state, (long) sensors.size() * lights.size());
+}
+BENCHMARK(BM_InteractionBaselineCarried)->Unit(benchmark::kMillisecond);
+
+// A step of the carried-light world (no pair test): the lights' own steps
+// follow their carriers.
+void BM_StepCarried(benchmark::State &state)
+{
+    World *w = carried_light_world();
+    for (auto _ : state)
+        w->step();
+    report_interactions(state, interactions_per_step(w));
+}
+BENCHMARK(BM_StepCarried)->Unit(benchmark::kMillisecond);
+
+// A step with its pair test, and a firing, in the dense worlds; arguments
+// N and threads.  Counters: the cost per vehicle per step, in seconds.
+void report_per_vehicle(benchmark::State &state, int vehicles, int steps)
+{
+    state.counters["per_vehicle_step"] = benchmark::Counter(
+        (double) vehicles * steps,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_DenseStep(benchmark::State &state)
+{
+    int n = state.range(0);
+    World *w = dense_world(n, state.range(1));
+    for (auto _ : state) {
+        w->step();
+        w->collide_pairs();
+    }
+    report_per_vehicle(state, n, 1);
+    state.counters["parallel"] = w->parallel_steps() > 0;
+}
+
+void BM_DenseFiring(benchmark::State &state)
+{
+    int n = state.range(0);
+    World *w = dense_world(n, state.range(1));
+    for (auto _ : state)
+        for (int i = 0; i < 4; i++) {
+            w->step();
+            w->collide_pairs();
+        }
+    report_per_vehicle(state, n, 4);
+    state.counters["parallel"] = w->parallel_steps() > 0;
+}
+
+// The parts of a dense firing, each measured alone over 4 rounds: the
+// bodies' steps, and the pair test on positions that do not move.
+void BM_DenseStepsOnly(benchmark::State &state)
+{
+    World *w = dense_world(state.range(0), state.range(1));
+    for (auto _ : state)
+        for (int i = 0; i < 4; i++)
+            w->step();
+}
+
+void BM_DensePairsOnly(benchmark::State &state)
+{
+    World *w = dense_world(state.range(0), 1);
+    for (auto _ : state)
+        for (int i = 0; i < 4; i++)
+            w->collide_pairs();
+}
+
+void dense_sizes(benchmark::internal::Benchmark *b)
+{
+    for (int n : {1000, 10000, 30000, 100000})
+        for (int threads : {1, 2})
+            b->Args({n, threads});
+}
+BENCHMARK(BM_DenseStep)->Apply(dense_sizes)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFiring)->Apply(dense_sizes)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseStepsOnly)->Args({10000, 1})->Args({1000, 1})->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensePairsOnly)->Args({10000, 1})->Args({1000, 1})->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The bodies' steps without the pair test: sensing, wiring, dynamics.
 void BM_StepOnly(benchmark::State &state)
