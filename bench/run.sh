@@ -5,8 +5,11 @@
 # interactions, one alarm firing's simulation work against 2.5 ms and
 # against the bare arithmetic of its interactions (also with the maths
 # library calls its collisions cannot avoid), in the default window and a
-# full-HD one, the indexed pair test against the plain one, and the
-# long-trail frame.
+# full-HD one, the indexed pair test against the plain one, the
+# long-trail frame; then for worlds of 1,000 to 100,000 vehicles at one
+# density the step and firing times on 1 and 2 threads with the cost per
+# vehicle per step, a firing against the sum of its parts, and the world
+# whose vehicles all carry lights against its bare interactions.
 #
 # Usage: bench/run.sh [BENCH_BINARY] [benchmark options...]
 # Without a binary it takes the newest build*/bench/xtinkerbot_bench of
@@ -121,6 +124,54 @@ for n in (100, 1000, 5000):
     g, p = cpu("BM_CollidePairs/%d/640" % n), cpu("BM_CollidePairsPlain/%d/640" % n)
     if g and p:
         print("pair test plain / indexed, N=%-5d       %6.2f" % (n, p / g))
+
+print()
+print("Worlds at the density of 10,000 vehicles in 6000x5000 (wall time; cpu")
+print("time is the calling thread's only, so it is given for 1 thread)")
+print("-" * 90)
+print("%8s %11s %11s %11s %8s %13s %13s" % ("N", "step 1 thr", "cpu", "step 2 thr", "speedup",
+                                            "ns/veh 1 thr", "ns/veh 2 thr"))
+per_vehicle = {}
+for n in (1000, 10000, 30000, 100000):
+    w1, c1 = wall("BM_DenseStep/%d/1/real_time" % n), cpu("BM_DenseStep/%d/1/real_time" % n)
+    w2 = wall("BM_DenseStep/%d/2/real_time" % n)
+    if w1 and w2:
+        per_vehicle[n] = c1 * 1e3 / n
+        print("%8d %8.3f ms %8.3f ms %8.3f ms %7.2fx %13.1f %13.1f"
+              % (n, w1 / 1e3, c1 / 1e3, w2 / 1e3, w1 / w2, w1 * 1e3 / n, w2 * 1e3 / n))
+print("%8s %11s %11s %11s %8s %13s %13s" % ("N", "firing 1", "cpu", "firing 2", "speedup",
+                                            "ns/veh 1 thr", "ns/veh 2 thr"))
+for n in (1000, 10000, 30000, 100000):
+    w1, c1 = wall("BM_DenseFiring/%d/1/real_time" % n), cpu("BM_DenseFiring/%d/1/real_time" % n)
+    w2 = wall("BM_DenseFiring/%d/2/real_time" % n)
+    if w1 and w2:
+        print("%8d %8.3f ms %8.3f ms %8.3f ms %7.2fx %13.1f %13.1f"
+              % (n, w1 / 1e3, c1 / 1e3, w2 / 1e3, w1 / w2, w1 * 1e3 / (4 * n),
+                 w2 * 1e3 / (4 * n)))
+if 1000 in per_vehicle and 100000 in per_vehicle:
+    print("cpu per vehicle-step, N=100,000 / N=1,000   %6.2f   (target <= 1.5)"
+          % (per_vehicle[100000] / per_vehicle[1000]))
+c = cpu("BM_DenseFiring/10000/1/real_time")
+if c:
+    print("10,000-vehicle firing, 1 thread, cpu %9.3f ms (target <= 5 ms)" % (c / 1e3))
+f, st, pa = (cpu("BM_DenseFiring/10000/1/real_time"), cpu("BM_DenseStepsOnly/10000/1/real_time"),
+             cpu("BM_DensePairsOnly/10000/1/real_time"))
+if f and st and pa:
+    print("10,000 dense: firing / (4 steps + 4 pair tests alone)  %6.2f   (target <= 1.1)"
+          % (f / (st + pa)))
+f, st, pa = (cpu("BM_DenseFiring/1000/1/real_time"), cpu("BM_DenseStepsOnly/1000/1/real_time"),
+             cpu("BM_DensePairsOnly/1000/1/real_time"))
+if f and st and pa:
+    print("1,000 dense: firing / (4 steps + 4 pair tests alone)   %6.2f   (target <= 1.1)"
+          % (f / (st + pa)))
+f, st, pa = cpu("BM_FiringSimulation/1000/640"), cpu("BM_StepOnly/1000/640"), cpu("BM_CollidePairs/1000/640")
+if f and st and pa:
+    print("1,000 in 640x520: firing / 4 x (step + pair test)      %6.2f   (target <= 1.1)"
+          % (f / (4 * (st + pa))))
+s, b = cpu("BM_StepCarried"), cpu("BM_InteractionBaselineCarried")
+if s and b:
+    print("1000 vehicles carrying lights: step / bare interactions %5.2f   (target <= 2)" % (s / b))
+
 t, s = wall("BM_TrailFrame"), wall("BM_TrailFrameSegments")
 if t:
     print("frame with 10 x 50,000-point trails   %9.3f ms wall%s"
