@@ -51,6 +51,8 @@ Options are:
   -ll, -left-logic EXP        Set logic for wiring to left actuator
   -rl, -right-logic EXP       Set logic for wiring to right actuator
 
+  -threads N                  Step vehicles on N threads (default: all cores)
+
 Keystrokes:
   up, down, left, right       Pan through space (Control-<key> moves less)
   =, -                        Zoom in and out
@@ -66,8 +68,8 @@ for args in "-h" "--help" "-help" "--he" "-t -h -zz" "v1 -h"; do
   # shellcheck disable=SC2086
   run $args
   expect_status "$args" 0
-  head -n 33 "$tmp/out" | cmp -s - "$tmp/help" || fail "$args: help text differs: $(head -n 33 "$tmp/out" | diff "$tmp/help" - | head -5)"
-  [ "$(wc -l <"$tmp/out")" -eq 34 ] || fail "$args: help is not 34 lines"
+  head -n 35 "$tmp/out" | cmp -s - "$tmp/help" || fail "$args: help text differs: $(head -n 35 "$tmp/out" | diff "$tmp/help" - | head -5)"
+  [ "$(wc -l <"$tmp/out")" -eq 36 ] || fail "$args: help is not 36 lines"
   tail -n 1 "$tmp/out" | grep -qx 'Reporting bugs? <[^<>]*@[^<>]*>' || fail "$args: last help line: $(tail -n 1 "$tmp/out")"
   [ "$args" = "v1 -h" ] || [ ! -s "$tmp/err" ] || fail "$args: unexpected stderr: $(cat "$tmp/err")"
 done
