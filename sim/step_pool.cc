@@ -18,7 +18,7 @@ int core_count()
 }
 
 StepPool::StepPool(int threads)
-    : _round(0), _busy(0), _stopping(false), _bodies(nullptr), _n(0), _dt(0), _next(0)
+    : _round(0), _open(false), _busy(0), _stopping(false), _bodies(nullptr), _n(0), _dt(0), _next(0)
 {
     for (int i = 1; i < threads; i++)
         _workers.emplace_back(&StepPool::work, this);
@@ -55,14 +55,16 @@ void StepPool::step_all(Body *const *bodies, int n, double dt)
         _n = n;
         _dt = dt;
         _next.store(0, std::memory_order_relaxed);
-        _busy = (int) _workers.size();
+        _open = true;
         _round++;
     }
     _wake.notify_all();
     take_shares();
-    // Every body has been taken; wait until the workers finished theirs.
-    // The mutex orders their writes before whatever the caller does next.
+    // Every body has been taken; wait until the workers that joined have
+    // finished theirs.  The mutex orders their writes before whatever the
+    // caller does next.
     std::unique_lock<std::mutex> lock(_mutex);
+    _open = false;
     _done.wait(lock, [this] { return _busy == 0; });
 }
 
@@ -75,10 +77,13 @@ void StepPool::work()
         if (_stopping)
             return;
         seen = _round;
+        if (!_open)
+            continue;
+        _busy++;
         lock.unlock();
         take_shares();
         lock.lock();
-        if (--_busy == 0)
+        if (--_busy == 0 && !_open)
             _done.notify_one();
     }
 }

@@ -36,7 +36,11 @@ class StepPool {
     std::condition_variable _wake;  // a new run, or the end
     std::condition_variable _done;  // the last worker left the run
     unsigned _round;                // counts runs handed over
-    int _busy;                      // workers still in the current run
+    // Workers may join the current run only while it is open: one that
+    // wakes after the caller finished the run has nothing to do, and the
+    // caller does not wait for it.
+    bool _open;
+    int _busy;                      // workers that joined and are not done
     bool _stopping;
     // The current run; workers read it after seeing _round change.
     Body *const *_bodies;
