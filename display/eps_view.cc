@@ -7,13 +7,15 @@ EPSView::EPSView(const View &view, FILE *stream)
     : View(view), _stream(stream)
 {
     // The copy brings the palette, size and transform along; drop what
-    // belongs to the window, and the raw trails, which the EPS writer
+    // belongs to the window (the overlay too), and the raw trails, which the EPS writer
     // draws itself as fitted curves.
     _window = 0;
     _back_buffer = 0;
     _drawable = 0;
     _back_cleared = false;
     _trails = false;
+    _overlay = nullptr;
+    _overlay_shown = false;
 }
 
 Point EPSView::transform(Point p) const

@@ -67,7 +67,8 @@ short to_short(int v)
 View::View(Palette *palette, unsigned long window)
     : _palette(palette), _display(palette->display()), _window(window),
       _width(0), _height(0), _back_buffer(0), _drawable(window),
-      _back_cleared(false), _scale_x(1.0), _scale_y(1.0), _trails(false)
+      _back_cleared(false), _scale_x(1.0), _scale_y(1.0), _trails(false),
+      _overlay(nullptr), _overlay_shown(false)
 {
     XWindowAttributes attributes;
     XGetWindowAttributes(_display, window, &attributes);
@@ -88,14 +89,16 @@ View::View(Palette *palette, unsigned long window)
 View::View(Palette *palette)
     : _palette(palette), _display(palette ? palette->display() : nullptr),
       _window(0), _width(0), _height(0), _back_buffer(0), _drawable(0),
-      _back_cleared(false), _scale_x(1.0), _scale_y(1.0), _trails(false)
+      _back_cleared(false), _scale_x(1.0), _scale_y(1.0), _trails(false),
+      _overlay(nullptr), _overlay_shown(false)
 {
 }
 
 View::View(int width, int height)
     : _palette(nullptr), _display(nullptr), _window(0), _width(width),
       _height(height), _back_buffer(0), _drawable(0), _back_cleared(false),
-      _scale_x(1.0), _scale_y(1.0), _trails(false)
+      _scale_x(1.0), _scale_y(1.0), _trails(false),
+      _overlay(nullptr), _overlay_shown(false)
 {
     reset_transform();
 }
@@ -163,6 +166,48 @@ void View::set_transform(Point origin, double scale)
     _scale_y = scale;
 }
 
+// Pixel (x, y) covers page offsets [x, x + 1) across and, since window y
+// is height - trunc(offset), [height - y, height - y + 1) upwards.
+Point View::world_at(int x, int y) const
+{
+    return Point(_origin.x + (x + 0.5) / _scale_x,
+                 _origin.y + (_height - y + 0.5) / _scale_y);
+}
+
+void View::show_at(Point p, int x, int y)
+{
+    _origin = Point(p.x - (x + 0.5) / _scale_x,
+                    p.y - (_height - y + 0.5) / _scale_y);
+}
+
+void View::zoom_about(double factor, int x, int y)
+{
+    Point p = world_at(x, y);
+    double before = _scale_x;
+    zoom(factor);
+    // A zoom that was refused leaves the view exactly as it was.
+    if (_scale_x != before)
+        show_at(p, x, y);
+}
+
+void View::fit(Point lo, Point hi, double margin)
+{
+    double w = hi.x - lo.x, h = hi.y - lo.y;
+    double room = 1 - 2 * margin;
+    if (!(w >= 0 && h >= 0) || _width <= 0 || _height <= 0 || !(room > 0))
+        return;
+    // The scale the rectangle needs along its tighter axis; a point-sized
+    // rectangle keeps the scale and is only centred.
+    double across = w > 0 ? _width * room / w : INFINITY;
+    double up = h > 0 ? _height * room / h : INFINITY;
+    double wanted = std::fmin(across, up);
+    if (std::isfinite(wanted) && wanted > 0)
+        zoom(wanted / _scale_x);
+    Point centre(lo.x * 0.5 + hi.x * 0.5, lo.y * 0.5 + hi.y * 0.5);
+    _origin = Point(centre.x - _width / _scale_x * 0.5,
+                    centre.y - _height / _scale_y * 0.5);
+}
+
 // ---- frames ----------------------------------------------------------------
 
 // A headless view has no display and a bare one (under an EPSView) no
@@ -189,7 +234,11 @@ void View::clear()
 
 void View::swap_buffers()
 {
-    if (!draws_on_x() || _drawable == _window)
+    if (!draws_on_x())
+        return;
+    if (_overlay && _overlay_shown)
+        _overlay->draw(*this);
+    if (_drawable == _window)
         return;
     XdbeSwapInfo info;
     info.swap_window = _window;

@@ -13,6 +13,15 @@
 
 struct _XDisplay;
 class Palette;
+class View;
+
+// Something drawn over the scene at the end of every frame on the window,
+// such as the key panel.  Pictures printed through an EPSView never have it.
+class ViewOverlay {
+  public:
+    virtual ~ViewOverlay() {}
+    virtual void draw(View &view) = 0;
+};
 
 class View {
   public:
@@ -35,6 +44,18 @@ class View {
     void reset_transform();
     // Bottom-left corner at origin, scale pixels per world unit on both axes.
     void set_transform(Point origin, double scale);
+    // The pointer's side of the transform.  world_at gives the world point
+    // at the centre of a window pixel, the inverse of window_x/window_y;
+    // show_at moves the view so that world point p lies at the centre of
+    // pixel (x, y); zoom_about zooms by factor (through zoom, so whatever
+    // bounds zoom keeps the scale in) with the world point under pixel
+    // (x, y) kept there; fit zooms and pans so that the world rectangle
+    // lo-hi fills the window, centred, with margin (a fraction of the
+    // window) left on every side.
+    Point world_at(int x, int y) const;
+    void show_at(Point p, int x, int y);
+    void zoom_about(double factor, int x, int y);
+    void fit(Point lo, Point hi, double margin);
     // The window pixel of a world coordinate, as the drawing operations
     // compute it (truncated toward zero, wrapped to 16 bits).
     int window_x(double x) const;
@@ -48,10 +69,17 @@ class View {
     bool trails() const { return _trails; }
     void set_trails(bool on) { _trails = on; }
     void toggle_trails() { _trails = !_trails; }
+    // The overlay is not owned; it is drawn only while shown.
+    void set_overlay(ViewOverlay *overlay) { _overlay = overlay; }
+    bool overlay_shown() const { return _overlay_shown; }
+    void toggle_overlay() { _overlay_shown = !_overlay_shown; }
+    Palette *palette() const { return _palette; }
+    unsigned long drawable() const { return _drawable; }
     unsigned long window() const { return _window; }
     _XDisplay *display() const { return _display; }
 
     void clear();
+    // Ends a frame: draws the overlay if shown, then swaps if double-buffered.
     void swap_buffers();
 
     virtual void draw_line(int colour, Point a, Point b);
@@ -84,6 +112,8 @@ class View {
     double _scale_x;             // pixels per world unit; both scales change together
     double _scale_y;
     bool _trails;
+    ViewOverlay *_overlay;
+    bool _overlay_shown;
 };
 
 #endif

@@ -1,6 +1,8 @@
-// Key presses are matched first by keysym (arrows, Escape), then by the one
-// byte of text they produce, through key_table below.  Keys work while the
-// animation is paused, so the view can still be moved and redrawn.
+// Key presses are matched first by keysym (arrows, Home, End, Escape), then
+// by the one byte of text they produce, through key_table below.  Keys work
+// while the animation is paused, so the view can still be moved and
+// redrawn.  Button 1 drags (driver/drag.cc); the wheel zooms about the
+// pointer.
 #include "driver/events.hh"
 
 #include <X11/Xutil.h>
@@ -8,6 +10,8 @@
 
 #include "display/eps.hh"
 #include "display/view.hh"
+#include "driver/drag.hh"
+#include "driver/hit_test.hh"
 #include "driver/window.hh"
 #include "driver/world_move_alarm.hh"
 #include "sim/world.hh"
@@ -21,6 +25,7 @@ const double fine_pan_step = 0.1111;  // with Control held
 const double zoom_in = 1.2;
 const double faster = 0.8;            // interval factors
 const double slower = 1.25;
+const double fit_margin = 0.05;       // of the window size, on every side
 
 void redraw()
 {
@@ -31,12 +36,15 @@ void write_picture() { write_eps(the_world, the_view); }
 void quit() { quit_requested = true; }
 void restart()
 {
+    // A vehicle in hand is about to be scattered: let go of everything.
+    the_drag.cancel();
     the_world->reset();
     the_world->scatter(true, false, the_view);
 }
 void toggle_trails() { the_view->toggle_trails(); }
 void zoom_out_view() { the_view->zoom(1 / zoom_in); }
 void zoom_in_view() { the_view->zoom(zoom_in); }
+void toggle_overlay() { the_view->toggle_overlay(); }
 
 void change_speed(double factor)
 {
@@ -69,6 +77,7 @@ const KeyBinding key_table[] = {
     {'=', 0xFF, zoom_in_view, true, true},
     {'.', 0xEF, speed_up, false, false},
     {',', 0xEF, slow_down, false, false},
+    {'?', 0xFF, toggle_overlay, true, true},
 };
 
 const KeyBinding *binding_of(const char *text, int n)
@@ -87,6 +96,14 @@ bool is_arrow(KeySym keysym)
     return keysym == XK_Left || keysym == XK_Up || keysym == XK_Right || keysym == XK_Down;
 }
 
+void fit_view_to_bodies()
+{
+    Point lo, hi;
+    if (bodies_extent(the_world, lo, hi))
+        the_view->fit(lo, hi, fit_margin);
+}
+
+// Arrows, and Home and End, which also only move the view.
 bool handle_arrow(KeySym keysym, unsigned state)
 {
     double s = (state & ControlMask) ? fine_pan_step : pan_step;
@@ -95,6 +112,8 @@ bool handle_arrow(KeySym keysym, unsigned state)
     case XK_Up: the_view->pan(0, s); break;
     case XK_Right: the_view->pan(s, 0); break;
     case XK_Down: the_view->pan(0, -s); break;
+    case XK_Home: fit_view_to_bodies(); break;
+    case XK_End: the_view->reset_transform(); break;
     default: return false;
     }
     redraw();
@@ -107,6 +126,59 @@ void handle_key_press(XKeyEvent *event)
     KeySym keysym = NoSymbol;
     int n = XLookupString(event, text, sizeof text, &keysym, nullptr);
     handle_key(keysym, text, n, event->state);
+}
+
+void handle_button_press(XButtonEvent *event)
+{
+    switch (event->button) {
+    case Button1:
+        the_drag.press(event->x, event->y);
+        break;
+    case Button4:
+        the_view->zoom_about(zoom_in, event->x, event->y);
+        redraw();
+        break;
+    case Button5:
+        the_view->zoom_about(1 / zoom_in, event->x, event->y);
+        redraw();
+        break;
+    default:
+        break;
+    }
+}
+
+void handle_button_release(XButtonEvent *event)
+{
+    if (event->button == Button1)
+        the_drag.release(event->x, event->y);
+}
+
+// Only the latest place of the pointer matters: motion events queued right
+// behind this one are taken in its stead, so a slow frame (a paused world
+// redraws at each move) never leaves a backlog.  Events of other kinds
+// stop the draining, which keeps presses and releases in order.
+void handle_motion(XMotionEvent *event)
+{
+    XMotionEvent latest = *event;
+    Display *display = the_view->display();
+    if (display) {
+        XEvent next;
+        while (XEventsQueued(display, QueuedAfterReading) > 0) {
+            XPeekEvent(display, &next);
+            if (next.type != MotionNotify || next.xmotion.window != latest.window)
+                break;
+            XNextEvent(display, &next);
+            latest = next.xmotion;
+        }
+    }
+    if (the_drag.kind() == Drag::nothing)
+        return;
+    // A release that never came (another client took the pointer) ends
+    // the drag here rather than leaving the body stuck to the pointer.
+    if (!(latest.state & Button1Mask))
+        the_drag.release(latest.x, latest.y);
+    else
+        the_drag.move(latest.x, latest.y);
 }
 
 void handle_client_message(XClientMessageEvent *event)
@@ -160,6 +232,15 @@ void handle_event(XEvent *event)
     switch (event->type) {
     case KeyPress:
         handle_key_press(&event->xkey);
+        break;
+    case ButtonPress:
+        handle_button_press(&event->xbutton);
+        break;
+    case ButtonRelease:
+        handle_button_release(&event->xbutton);
+        break;
+    case MotionNotify:
+        handle_motion(&event->xmotion);
         break;
     case ConfigureNotify:
         the_view->resize(event->xconfigure.width, event->xconfigure.height);

@@ -1,6 +1,7 @@
-// The program's one event handler: keys pan, zoom, change the speed,
-// pause, toggle trails, write EPS, restart and quit; configuration changes
-// resize the view and exposures redraw.  It acts on the process-wide
+// The program's one event handler: keys pan, zoom, fit, change the speed,
+// pause, toggle trails and the key panel, write EPS, restart and quit; the
+// mouse drags bodies and the view and zooms; configuration changes resize
+// the view and exposures redraw.  It acts on the process-wide
 // the_world, the_view, the_move_alarm and quit_requested.
 #ifndef XTINKERBOT_DRIVER_EVENTS_HH
 #define XTINKERBOT_DRIVER_EVENTS_HH

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "display/key_overlay.hh"
 #include "display/palette.hh"
 #include "display/view.hh"
 #include "driver/alarm.hh"
@@ -187,6 +188,8 @@ void run_window_and_loop(const StartupSettings &settings)
     the_view = new View(palette, window);
     the_view->set_double_buffer(settings.double_buffer);
     the_view->set_trails(settings.show_trails);
+    KeyOverlay key_overlay;
+    the_view->set_overlay(&key_overlay);
 
     the_move_alarm = new WorldMoveAlarm(the_world, the_view);
     the_move_alarm->alarm()->schedule(now());
@@ -198,6 +201,7 @@ void run_window_and_loop(const StartupSettings &settings)
 
     main_loop(display);
     the_world->set_work_break(nullptr);
+    the_view->set_overlay(nullptr);
 
     XDestroyWindow(display, window);
     delete palette;

@@ -80,6 +80,9 @@ class Body {
     double x() const { return _position.x; }
     double y() const { return _position.y; }
     int collision_group() const { return _collision_group; }
+    // Sets the position and nothing else: the pointer carries bodies this
+    // way, without the heading or arc changes that place makes.
+    void move_to(Point p) { _position = p; }
     double radius() const { return _radius; }
 
   protected:

@@ -45,6 +45,8 @@ class Vehicle : public Body {
 
     Point velocity() const { return _velocity; }
     void set_velocity(Point v) { _velocity = v; }
+    // At rest, heading and trail kept: a vehicle the pointer holds or drops.
+    void stop() { _velocity = Point(0, 0); _spin = 0; }
     double spin() const { return _spin; }
     double force_total() const { return _force_total; }
     double mass() const { return _mass; }

@@ -54,7 +54,7 @@ const int default_parallel_minimum = 1024;
 
 World::World()
     : _static_friction(0.2), _dynamic_friction(0.2), _angular_friction(0.3),
-      _angular_damping(1.0), _indexed(true), _generation(0), _threads(1),
+      _angular_damping(1.0), _held(nullptr), _indexed(true), _generation(0), _threads(1),
       _parallel_minimum(default_parallel_minimum), _parallel_steps(0), _pool(nullptr),
       _plan_valid(false), _plan_generation(0), _plan_threads(0), _plan_indexed(false),
       _plan_minimum(0), _work_break(nullptr)
@@ -115,9 +115,19 @@ void World::set_threads(int n)
 void World::step()
 {
     plan_parallel_step();
-    if (_runs.empty()) {
-        for (Body *b : _bodies)
+    // While the pointer holds a vehicle, which is seldom and short, the
+    // plain loop steps the world and leaves that vehicle out.
+    if (_runs.empty() || _held) {
+        for (Body *b : _bodies) {
+            // Stopped at every step, a held vehicle soaks up what
+            // collisions hand it instead of passing it back at the next one.
+            if (b == _held)
+                if (Vehicle *v = b->as_vehicle()) {
+                    v->stop();
+                    continue;
+                }
             b->step(0.1);
+        }
         return;
     }
     if (!_pool)

@@ -60,6 +60,12 @@ class World {
     void record_trails();
     void draw(View *view);
 
+    // The body the pointer holds, or null.  A held vehicle is not stepped
+    // and is kept at rest, while the others still collide with it; a held
+    // light steps as before (it never moves by itself).
+    Body *held() const { return _held; }
+    void hold(Body *b) { _held = b; }
+
     // The bodies for which emits(kind) is true, in world order, duplicates
     // included, and beside each the same body as a Light, or null if it is
     // none: a sensor computes a light's intensity without virtual calls.
@@ -117,6 +123,7 @@ class World {
     Vector<Body *> _bodies;
     Vector<Body *> _colliding;  // collision_group > 0, in order of addition
 
+    Body *_held;
     bool _indexed;
     unsigned _generation;  // changes whenever _bodies does
     Vector<Emitters *> _emitter_lists;

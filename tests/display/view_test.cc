@@ -96,6 +96,76 @@ TEST(ViewTransform, PanResizeAndReset)
     EXPECT_EQ(r.scale_x(), 1.0);
 }
 
+// The pointer's side: world_at inverts the drawing transform for every
+// pixel of the window, whatever the zoom and pan, y flip included.
+TEST(ViewPointer, WorldAtIsThePixelCentreTheTransformDrawsOn)
+{
+    struct Case {
+        double zoom, fx, fy;
+    } cases[] = {{1, 0, 0}, {2.5, 0.3, -0.2}, {0.3, -1.7, 4}, {1 / 1.2, 0, 0.5}};
+    int pixels[][2] = {{0, 0}, {639, 519}, {320, 260}, {1, 518}, {600, 3}};
+    for (const Case &c : cases) {
+        View v(640, 520);
+        v.zoom(c.zoom);
+        v.pan(c.fx, c.fy);
+        for (auto &px : pixels) {
+            Point p = v.world_at(px[0], px[1]);
+            EXPECT_EQ(v.window_x(p.x), px[0]) << "zoom " << c.zoom;
+            EXPECT_EQ(v.window_y(p.y), px[1]) << "zoom " << c.zoom;
+        }
+    }
+    View v(640, 520);
+    EXPECT_EQ(v.world_at(320, 260), Point(0.5, 0.5));
+}
+
+TEST(ViewPointer, ShowAtAndZoomAboutKeepTheWorldPointUnderThePixel)
+{
+    View v(640, 520);
+    v.show_at(Point(1000, -50), 100, 400);
+    EXPECT_NEAR(v.world_at(100, 400).x, 1000, 1e-9);
+    EXPECT_NEAR(v.world_at(100, 400).y, -50, 1e-9);
+
+    struct Case {
+        double factor;
+        int x, y;
+    } cases[] = {{1.2, 70, 260}, {1 / 1.2, 0, 519}, {1.2, 639, 0}, {1.2, 320, 260}};
+    for (const Case &c : cases) {
+        Point before = v.world_at(c.x, c.y);
+        double scale = v.scale_x();
+        v.zoom_about(c.factor, c.x, c.y);
+        EXPECT_DOUBLE_EQ(v.scale_x(), scale * c.factor);
+        EXPECT_DOUBLE_EQ(v.scale_y(), scale * c.factor);
+        EXPECT_NEAR(v.world_at(c.x, c.y).x, before.x, 1e-9);
+        EXPECT_NEAR(v.world_at(c.x, c.y).y, before.y, 1e-9);
+    }
+}
+
+TEST(ViewPointer, FitShowsTheWholeRectangleCentredWithTheMargin)
+{
+    View v(640, 520);
+    v.fit(Point(1000, 0), Point(3000, 100), 0.05);  // wide: the width decides
+    EXPECT_NEAR(v.scale_x(), 640 * 0.9 / 2000, 1e-12);
+    EXPECT_DOUBLE_EQ(v.scale_x(), v.scale_y());
+    EXPECT_NEAR(v.origin().x, 1000 - 2000 * 0.05 / 0.9, 1e-9);
+    EXPECT_NEAR(v.origin().y + 260 / v.scale_y(), 50, 1e-9);  // centred
+
+    v.fit(Point(0, -10), Point(1, 10), 0.1);  // tall: the height decides
+    EXPECT_NEAR(v.scale_y(), 520 * 0.8 / 20, 1e-12);
+    EXPECT_NEAR(v.origin().x + 320 / v.scale_x(), 0.5, 1e-9);
+
+    // A single point keeps the scale and is centred; a rectangle that is
+    // no rectangle changes nothing.
+    double scale = v.scale_x();
+    v.fit(Point(7, 8), Point(7, 8), 0.05);
+    EXPECT_EQ(v.scale_x(), scale);
+    EXPECT_NEAR(v.world_at(320, 260).x, 7 + 0.5 / scale, 1e-9);
+    Point origin = v.origin();
+    v.fit(Point(5, 5), Point(4, 6), 0.05);
+    v.fit(Point(NAN, 0), Point(1, 1), 0.05);
+    EXPECT_EQ(v.origin(), origin);
+    EXPECT_EQ(v.scale_x(), scale);
+}
+
 TEST(ViewTransform, HeadlessViewDrawsNothingAndTogglesTrails)
 {
     View v(100, 80);
