@@ -63,15 +63,28 @@ outside() {
                  } }
          END { if (bad) n++; print n + 0 }' "$XT_TMP/$1"
 }
-white_pixels() {
-    xt_count_colour "$1" white
+# colour_in FILE COLOUR WxH+X+Y: pixels of that colour in a part of an image.
+colour_in() {
+    convert "$1" -crop "$3" +repage -fill black +opaque "$2" -fill white -opaque "$2" \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+# wait_for COLOUR WxH+X+Y MIN MAX WHAT: polls screenshots (up to 30 s)
+# until that part of the window has between MIN and MAX pixels of COLOUR.
+wait_for() {
+    local n i
+    for i in $(seq 60); do
+        xt_screenshot "$XT_TMP/shot.png"
+        n=$(colour_in "$XT_TMP/shot.png" "$1" "$2")
+        [ "$n" -ge "$3" ] && [ "$n" -le "$4" ] && return 0
+        sleep 0.5
+    done
+    fail "$5: $n pixels of $1 in $2"
 }
 
 # 1. While the vehicles run, the light l2a, at pixel (70, 260), is dragged
 # to pixel (170, 60): 100 right and 200 up in the world.  'r' then moves
 # the vehicles but not the light.
 xt_start -o 'pic%d.eps' v2a v3b l2a l2b
-sleep 0.5
 drag 70 260 170 60
 picture pic1.eps
 light_is pic1.eps 1 170 460 10
@@ -83,20 +96,13 @@ light_is pic2.eps 1 170 460 10
 # 2. Paused, the other light is dragged: the window shows it at once, and
 # the vehicles have not moved.
 xt_key Escape
-sleep 0.3
 picture pic3.eps
-xt_screenshot "$XT_TMP/before.png"
 drag 570 260 470 360
-sleep 0.3
-xt_screenshot "$XT_TMP/after.png"
 picture pic4.eps
 light_is pic4.eps 2 470 160 10
 [ "$(vehicle_part pic3.eps)" = "$(vehicle_part pic4.eps)" ] \
     || fail "the vehicles moved while paused"
-n=$(convert "$XT_TMP/after.png" -crop 21x21+460+350 +repage \
-    -fill black +opaque yellow -fill white -opaque yellow \
-    -format '%[fx:round(mean*w*h)]' info:)
-[ "$n" -gt 50 ] || fail "the paused window was not redrawn with the light at its new place"
+wait_for yellow 21x21+460+350 50 441 "the paused window was not redrawn with the light at its new place"
 
 # 3. Released outside the window, a drag still ends; q in the middle of
 # another one quits cleanly.
@@ -114,7 +120,6 @@ mouse mouseup 1
 # 4. Lights only, so every pixel but theirs is empty space.  Dragging
 # space from (320, 100) to (420, 150) moves the view with the pointer.
 xt_start -o 'view%d.eps' l2a l2b
-sleep 0.3
 picture view1.eps
 drag 320 100 420 150
 picture view2.eps
@@ -141,21 +146,15 @@ cmp -s "$XT_TMP/view1.eps" "$XT_TMP/view5.eps" || fail "End did not restore the 
 
 # 5. '?' shows the key panel, white text in the top-left corner; a
 # picture written meanwhile is the same as without it.
+xt_wait_drawn
 xt_screenshot "$XT_TMP/plain.png"
-[ "$(white_pixels "$XT_TMP/plain.png")" = 0 ] || fail "white before '?'"
+[ "$(xt_count_colour "$XT_TMP/plain.png" white)" = 0 ] || fail "white before '?'"
 xt_key question
-sleep 0.3
-xt_screenshot "$XT_TMP/panel.png"
-n=$(convert "$XT_TMP/panel.png" -crop 320x260+0+0 +repage \
-    -fill black +opaque white -fill white -opaque white \
-    -format '%[fx:round(mean*w*h)]' info:)
-[ "$n" -gt 1000 ] || fail "'?' showed no panel: $n white pixels in the corner"
+wait_for white 320x260+0+0 1000 83200 "'?' showed no panel in the corner"
 picture view6.eps
 cmp -s "$XT_TMP/view1.eps" "$XT_TMP/view6.eps" || fail "the panel got into the picture"
 xt_key question
-sleep 0.3
-xt_screenshot "$XT_TMP/hidden.png"
-[ "$(white_pixels "$XT_TMP/hidden.png")" = 0 ] || fail "'?' again did not hide the panel"
+wait_for white 640x520+0+0 0 0 "'?' again did not hide the panel"
 xt_key q
 xt_wait_exit 5 || fail "the program did not quit"
 
