@@ -1,7 +1,7 @@
 // A frame is drawn every few alarm firings for as long as the program
 // runs: once the view exists, clearing, drawing every body (vehicles with
 // their sensor wedges, wires and motors, carried and free lights, trails)
-// and swapping must not touch the heap.  Global operator new is replaced
+// and swapping, with the key panel over it or not, must not touch the heap.  Global operator new is replaced
 // to count (tests/counting_new.hh); Xlib's own buffers are not counted.
 // GoogleTest first: Xlib's macros (None, Bool, ...) break its headers.
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "display/key_overlay.hh"
 #include "display/palette.hh"
 #include "display/view.hh"
 #include "driver/catalogue.hh"
@@ -79,6 +80,13 @@ TEST(FrameAllocation, SteadyFramesAllocateNothing)
     view->set_double_buffer(true);
     view->set_trails(false);
     EXPECT_EQ(0, steady_frame_allocations(world, view)) << "double-buffered, no trails";
+    {
+        KeyOverlay overlay;
+        view->set_overlay(&overlay);
+        view->toggle_overlay();
+        EXPECT_EQ(0, steady_frame_allocations(world, view)) << "key panel shown";
+        view->set_overlay(nullptr);
+    }
     XSync(server.display(), False);
 
     delete view;
