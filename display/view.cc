@@ -167,17 +167,18 @@ void View::set_transform(Point origin, double scale)
 }
 
 // Pixel (x, y) covers page offsets [x, x + 1) across and, since window y
-// is height - trunc(offset), [height - y, height - y + 1) upwards.
+// is height - trunc(offset), [height - y, height - y + 1) upwards.  In
+// double: pointer coordinates may be anything an int holds.
 Point View::world_at(int x, int y) const
 {
     return Point(_origin.x + (x + 0.5) / _scale_x,
-                 _origin.y + (_height - y + 0.5) / _scale_y);
+                 _origin.y + ((double) _height - y + 0.5) / _scale_y);
 }
 
 void View::show_at(Point p, int x, int y)
 {
     _origin = Point(p.x - (x + 0.5) / _scale_x,
-                    p.y - (_height - y + 0.5) / _scale_y);
+                    p.y - ((double) _height - y + 0.5) / _scale_y);
 }
 
 void View::zoom_about(double factor, int x, int y)
