@@ -188,8 +188,8 @@ void run_window_and_loop(const StartupSettings &settings)
     the_view = new View(palette, window);
     the_view->set_double_buffer(settings.double_buffer);
     the_view->set_trails(settings.show_trails);
-    KeyOverlay key_overlay;
-    the_view->set_overlay(&key_overlay);
+    KeyOverlay *key_overlay = new KeyOverlay;
+    the_view->set_overlay(key_overlay);
 
     the_move_alarm = new WorldMoveAlarm(the_world, the_view);
     the_move_alarm->alarm()->schedule(now());
@@ -201,7 +201,9 @@ void run_window_and_loop(const StartupSettings &settings)
 
     main_loop(display);
     the_world->set_work_break(nullptr);
+    // The panel's GC and font go while the display is open.
     the_view->set_overlay(nullptr);
+    delete key_overlay;
 
     XDestroyWindow(display, window);
     delete palette;
