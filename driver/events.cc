@@ -205,11 +205,28 @@ void handle_key(KeySym keysym, const char *text, int n, unsigned state)
     }
 }
 
+// The pointer changes the world only when it picks up, carries or drops
+// a body; panning and zooming move the view alone.
+bool pointer_acts_between_steps(const XEvent *event)
+{
+    bool holding_body = the_drag.kind() == Drag::body;
+    if (event->type == ButtonPress)
+        return event->xbutton.button != Button1
+            || (!holding_body
+                && !body_at(the_world, the_view, event->xbutton.x, event->xbutton.y));
+    return !holding_body;
+}
+
 // Keys are translated as handle_key translates them; events that
 // handle_event ignores can come at any time.
 bool acts_between_steps(const XEvent *event)
 {
-    if (event->type != KeyPress || event->xany.window != the_view->window())
+    if (event->xany.window != the_view->window())
+        return true;
+    if (event->type == ButtonPress || event->type == ButtonRelease
+        || event->type == MotionNotify)
+        return pointer_acts_between_steps(event);
+    if (event->type != KeyPress)
         return true;
     XKeyEvent key = event->xkey;
     char text[5];

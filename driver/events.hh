@@ -15,7 +15,8 @@ extern Atom delete_window_atom;
 void handle_event(XEvent *event);
 
 // Whether handle_event may act on the event between two steps of a firing:
-// it only quits, pauses, moves the view or redraws.  Other events change
+// it only quits, pauses, moves the view (keys, panning and zooming with
+// the mouse) or redraws.  Other events change
 // the world or the alarm and wait until the firing is over.
 bool acts_between_steps(const XEvent *event);
 

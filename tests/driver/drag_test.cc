@@ -238,4 +238,37 @@ TEST_F(DragTest, HomeShowsEveryBodyEndGoesBackAndQuestionMarkTogglesThePanel)
     EXPECT_FALSE(view.overlay_shown());
 }
 
+// During a long firing the program handles some events between its steps:
+// those of the pointer only while they leave the world alone.
+TEST_F(DragTest, OnlyPointerEventsThatLeaveTheWorldAloneActBetweenSteps)
+{
+    auto between = [&](int type, int x, int y, unsigned button_or_state) {
+        XEvent e = XEvent();
+        e.type = type;
+        e.xany.window = view.window();
+        e.xbutton.x = x;
+        e.xbutton.y = y;
+        if (type == MotionNotify)
+            e.xmotion.state = button_or_state;
+        else
+            e.xbutton.button = button_or_state;
+        return acts_between_steps(&e);
+    };
+    int x = pixel_x(light->position()), y = pixel_y(light->position());
+    EXPECT_TRUE(between(ButtonPress, 5, 5, Button1));   // empty space: pan
+    EXPECT_TRUE(between(ButtonPress, x, y, Button4));   // the wheel zooms
+    EXPECT_FALSE(between(ButtonPress, x, y, Button1));  // picks the light up
+    press(5, 5);
+    EXPECT_TRUE(between(MotionNotify, 50, 50, Button1Mask));
+    EXPECT_TRUE(between(ButtonRelease, 50, 50, Button1));
+    release(5, 5);
+    press(x, y);
+    EXPECT_FALSE(between(MotionNotify, 50, 50, Button1Mask));
+    EXPECT_FALSE(between(ButtonRelease, 50, 50, Button1));
+    EXPECT_FALSE(between(ButtonPress, 5, 5, Button1));  // would drop it
+    EXPECT_TRUE(between(ButtonPress, 5, 5, Button5));
+    release(x, y);
+    EXPECT_TRUE(between(MotionNotify, 50, 50, 0));
+}
+
 }  // namespace

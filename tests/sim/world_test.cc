@@ -211,36 +211,40 @@ TEST(WorldTest, StepMovesEveryVehicleAndRecordTrailsAppends)
 
 // The pointer's hold: the held vehicle stands still and at rest, the
 // other still runs into it (and is stopped by it, head on), and a held
-// light keeps stepping.
+// light keeps stepping; with threads too.
 TEST(WorldTest, AHeldVehicleStandsStillWhileOthersCollideWithIt)
 {
-    World &w = lasting_world();
-    Vehicle *held = new Vehicle(20, 12);
-    Vehicle *mover = new Vehicle(20, 12);
-    TimedLight *t = new TimedLight(Point(50, 50), 1, 10, -M_PI, M_PI, 8);
-    w.add_body(held);
-    w.add_body(mover);
-    w.add_body(t);
-    w.reset();
-    mover->place(Point(-15, 0), 0);
-    mover->set_velocity(Point(5, 0));
-    held->set_velocity(Point(3, 3));
-    w.hold(held);
-    EXPECT_EQ(held, w.held());
-    for (int i = 0; i < 3; i++) {
+    for (int threads : {1, 2}) {
+        World &w = lasting_world();
+        w.set_threads(threads);
+        w.set_parallel_minimum(1);
+        Vehicle *held = new Vehicle(20, 12);
+        Vehicle *mover = new Vehicle(20, 12);
+        TimedLight *t = new TimedLight(Point(50, 50), 1, 10, -M_PI, M_PI, 8);
+        w.add_body(held);
+        w.add_body(mover);
+        w.add_body(t);
+        w.reset();
+        mover->place(Point(-15, 0), 0);
+        mover->set_velocity(Point(5, 0));
+        held->set_velocity(Point(3, 3));
+        w.hold(held);
+        EXPECT_EQ(held, w.held());
+        for (int i = 0; i < 3; i++) {
+            w.step();
+            w.collide_pairs();
+        }
+        EXPECT_EQ(Point(0, 0), held->position()) << threads;
+        EXPECT_LT(mover->velocity().x, 1e-9) << threads;  // handed over to the held one
+        EXPECT_EQ(7, t->countdown()) << threads;
         w.step();
-        w.collide_pairs();
-    }
-    EXPECT_EQ(Point(0, 0), held->position());
-    EXPECT_LT(mover->velocity().x, 1e-9);  // handed over to the held one
-    EXPECT_EQ(7, t->countdown());
-    w.step();
-    EXPECT_EQ(Point(0, 0), held->velocity());  // and soaked up
+        EXPECT_EQ(Point(0, 0), held->velocity()) << threads;  // and soaked up
 
-    w.hold(nullptr);
-    held->set_velocity(Point(1, 0));
-    w.step();
-    EXPECT_NEAR(0.1, held->x(), 1e-12);
+        w.hold(nullptr);
+        held->set_velocity(Point(1, 0));
+        w.step();
+        EXPECT_NEAR(0.1, held->x(), 1e-12) << threads;
+    }
 }
 
 }  // namespace
