@@ -14,7 +14,7 @@
 
 #include "display/bezier.hh"
 #include "display/eps_view.hh"
-#include "driver/program.hh"
+#include "lib/program_name.hh"
 #include "lib/straccum.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"

@@ -20,11 +20,11 @@
 #include "display/view.hh"
 #include "driver/batch_options.hh"
 #include "driver/batch_run.hh"
-#include "driver/program.hh"
 #include "driver/progress.hh"
 #include "driver/startup.hh"
 #include "driver/trace_writer.hh"
 #include "driver/world_move_alarm.hh"
+#include "lib/program_name.hh"
 #include "sim/world.hh"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "display/eps.hh"
 #include "driver/body_options.hh"
 #include "driver/options.hh"
-#include "driver/program.hh"
 #include "driver/startup.hh"
+#include "lib/program_name.hh"
 
 // Rows are searched in this order, as in option_table.  With seed, sf,
 // size and static-friction, a lone -s is ambiguous here; -se, -sf, -si and

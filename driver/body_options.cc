@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "driver/catalogue.hh"
-#include "driver/program.hh"
 #include "lib/permstr.hh"
+#include "lib/program_name.hh"
 #include "sim/light.hh"
 #include "sim/logic.hh"
 #include "sim/vehicle.hh"

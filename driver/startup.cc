@@ -12,9 +12,9 @@
 #include "driver/body_options.hh"
 #include "driver/catalogue.hh"
 #include "driver/options.hh"
-#include "driver/program.hh"
 #include "driver/thread_options.hh"
 #include "driver/wiring_options.hh"
+#include "lib/program_name.hh"
 #include "sim/step_pool.hh"
 #include "sim/world.hh"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/program.hh"
+#include "lib/program_name.hh"
 #include "sim/world.hh"
 
 bool handle_threads_option(int n)

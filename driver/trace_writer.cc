@@ -19,8 +19,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/program.hh"
 #include "lib/assert.hh"
+#include "lib/program_name.hh"
 #include "sim/sensor.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"

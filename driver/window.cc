@@ -25,8 +25,8 @@
 #include "driver/event_break.hh"
 #include "driver/events.hh"
 #include "driver/geometry.hh"
-#include "driver/program.hh"
 #include "driver/world_move_alarm.hh"
+#include "lib/program_name.hh"
 #include "sim/world.hh"
 
 View *the_view = nullptr;

@@ -9,41 +9,7 @@
 #define XTINKERBOT_LANG_OPERATOR_HH
 
 #include "lib/permstr.hh"
-
-// Named codes.  The tables of operator.cc are indexed by these values.
-enum {
-    opNone = 0,                 // no operator; also end of input
-    opPunct = 256,              // lexer-internal reader answers
-    opNumber = 257,
-    opBlockComment = 258,
-    opLineComment = 259,
-    opString = 260,             // token codes
-    opIdentifier = 261,
-    opConstant = 262,
-    opEnd = 263,
-    opIn = 264,
-    opLet = 265,
-    opUnaryPlus = 266,          // 267 and 268 are never assigned
-    opUnaryMinus = 269,
-    opPower = 270,
-    opLess = 271,
-    opLessEqual = 272,
-    opGreater = 273,
-    opGreaterEqual = 274,
-    opEqual = 275,
-    opNotEqual = 276,
-    opAnd = 277,
-    opOr = 278,
-    opFlip = 279,
-    opPin = 280,
-    opAssign = 281,
-    opAddAssign = 282,
-    opSubAssign = 283,
-    opMulAssign = 284,
-    opDivAssign = 285,
-    opPowAssign = 286,
-    opLast = 287
-};
+#include "sim/operator_codes.hh"
 
 // Flag bits of an operator.
 enum {

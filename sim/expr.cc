@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "display/view.hh"
-#include "lang/operator.hh"
+#include "sim/operator_codes.hh"
 #include "sim/vehicle.hh"
 
 int tree_depth(const Logic *node)
@@ -174,6 +174,8 @@ static double apply_binary(int op, double l, double r)
     }
 }
 
+// The codes from opAssign to opPowAssign are consecutive; operator_codes.hh
+// asserts it.
 static bool assigns(int op)
 {
     return op >= opAssign && op <= opPowAssign;

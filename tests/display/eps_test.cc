@@ -19,7 +19,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "driver/program.hh"
+#include "lib/program_name.hh"
 #include "sim/light.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"

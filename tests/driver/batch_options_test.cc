@@ -13,7 +13,7 @@
 
 #include "display/eps.hh"
 #include "driver/options.hh"
-#include "driver/program.hh"
+#include "lib/program_name.hh"
 #include "sim/world.hh"
 
 namespace {

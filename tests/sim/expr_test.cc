@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "display/view.hh"
-#include "lang/operator.hh"
 #include "sim/actuator.hh"
 #include "sim/expr.hh"
+#include "sim/operator_codes.hh"
 #include "sim/sensor.hh"
 #include "sim/vehicle.hh"
 

@@ -1,3 +1,3 @@
-#include "driver/program.hh"
+#include "lib/program_name.hh"
 
 const char *program_name = "xtinkerbot";
