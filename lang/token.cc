@@ -145,7 +145,7 @@ void Tokenizer::define_operator(int code, const char *spelling, int precedence,
 }
 
 // The operator set, in registration order: precedence climbing is driven
-// entirely by these rows (see the enum in lang/operator.hh).
+// entirely by these rows (see the enum in sim/operator_codes.hh).
 static const struct {
     int code;
     const char *spelling;

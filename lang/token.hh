@@ -48,7 +48,7 @@ class Token {
     ConstExpr *constant() const;
 
   private:
-    int _code;      // an operator code (lang/operator.hh)
+    int _code;      // an operator code (sim/operator_codes.hh)
     int16_t _cat;   // 0 only in a default-constructed token
     PermString _text;
     Landmark _landmark;

@@ -1,7 +1,7 @@
 // The node kinds that wiring trees are made of.  The catalogue builds small
 // trees directly; the expression parser builds arbitrary ones from the text
-// of -left-logic and -right-logic.  Operator codes are those of the
-// operator table (lang/operator.hh).
+// of -left-logic and -right-logic.  Operator codes are those of
+// sim/operator_codes.hh.
 //
 // Evaluation and drawing are plain recursive walks.  Every compound node
 // knows its depth, so the parser can refuse to build a tree deeper than
