@@ -20,7 +20,7 @@
 // Rows are searched in this order, as in option_table.  With seed, sf,
 // size and static-friction, a lone -s is ambiguous here; -se, -sf, -si and
 // -st are not.
-Argkit_Spec batch_option_table[] = {
+const Argkit_Spec batch_option_table[] = {
     {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},

@@ -25,9 +25,9 @@ enum BatchOptionId {
 
 const int batch_option_count = 25;
 
-// Writable for the same reason as option_table: Argkit normalises rows.
-// Sized by its rows, which are checked against batch_option_count.
-extern Argkit_Spec batch_option_table[];
+// As written, like option_table; sized by its rows, which are checked
+// against batch_option_count.
+extern const Argkit_Spec batch_option_table[];
 
 // Value kinds of -firings, -seed and -trace-every, registered by
 // create_batch_parser: an integer (decimal, or hexadecimal after 0x) from

@@ -1,9 +1,9 @@
 #include "driver/options.hh"
 
 // Rows are searched in this order: it decides that -s means -sf and that
-// -do means -double-buffer.  Argkit adds Argkit_NeedsValue to every row
-// with a value kind and no Argkit_MayHaveValue.
-Argkit_Spec option_table[] = {
+// -do means -double-buffer.  Argkit adds Argkit_NeedsValue to its copy of
+// every row with a value kind and no Argkit_MayHaveValue.
+const Argkit_Spec option_table[] = {
     {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
     {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},

@@ -32,12 +32,11 @@ enum OptionId {
 
 const int option_count = 23;
 
-// Argkit normalises the rows in place when a parser is created (it adds
-// Argkit_NeedsValue to rows with a value kind), so the table is writable;
-// normalising twice changes nothing.  The bound is left to the definition,
-// which is sized by its rows and checked against option_count, so a row
-// left out cannot turn into a zero-filled one.
-extern Argkit_Spec option_table[];
+// The rows as written: Argkit normalises the rows it is given in place, so
+// every parser reads a copy (create_option_parser).  The bound is left to
+// the definition, which is sized by its rows and checked against
+// option_count, so a row left out cannot turn into a zero-filled one.
+extern const Argkit_Spec option_table[];
 
 // Prefix classes: '-' introduces short and long options, '+' negated ones.
 const int minus_prefix_class = Argkit_ShortPrefix | Argkit_LongPrefix;

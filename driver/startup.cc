@@ -4,9 +4,11 @@
 // the module that owns it; this file only dispatches.
 #include "driver/startup.hh"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "display/eps.hh"
 #include "driver/body_options.hh"
@@ -15,6 +17,7 @@
 #include "driver/thread_options.hh"
 #include "driver/wiring_options.hh"
 #include "lib/program_name.hh"
+#include "lib/vector.hh"
 #include "sim/step_pool.hh"
 #include "sim/world.hh"
 
@@ -113,11 +116,27 @@ void read_options(Argkit_Context *cli, StartupSettings &settings)
     }
 }
 
+// Argkit normalises the rows it is given in place.  Each parser gets a copy
+// of its own, so the tables stay as written and no parser depends on which
+// was made first.  The copies live until the process ends, like the argv
+// the parsers point into, and stay reachable for leak checkers.
+static Argkit_Spec *copy_rows(int count, const Argkit_Spec *options)
+{
+    static Vector<Argkit_Spec *> copies;
+    Argkit_Spec *rows = new (std::nothrow) Argkit_Spec[count > 0 ? count : 1];
+    if (rows) {
+        std::copy(options, options + count, rows);
+        copies.push_back(rows);
+    }
+    return rows;
+}
+
 Argkit_Context *create_option_parser(int argc, char **argv, int count,
-                                     Argkit_Spec *options)
+                                     const Argkit_Spec *options)
 {
     // The parser lives until the process ends, like the argv it points into.
-    Argkit_Context *cli = Argkit_Create(argc, argv, count, options);
+    Argkit_Spec *rows = copy_rows(count, options);
+    Argkit_Context *cli = rows ? Argkit_Create(argc, argv, count, rows) : nullptr;
     if (!cli) {
         const char *name = argc > 0 && argv[0] ? std::strrchr(argv[0], '/') : nullptr;
         name = name ? name + 1 : (argc > 0 && argv[0] ? argv[0] : program_name);

@@ -21,11 +21,11 @@ void read_command_line(int argc, char **argv, StartupSettings &settings);
 // program's option table and prefix characters; the_world must exist.
 void read_options(Argkit_Context *cli, StartupSettings &settings);
 
-// A parser over the given table with the prefix characters '-' and '+';
-// program_name becomes argv[0] after its last '/' (kept when there is no
-// argv[0]).  Exits with status 1 when memory runs out.
+// A parser over a copy of the given table with the prefix characters '-'
+// and '+'; program_name becomes argv[0] after its last '/' (kept when there
+// is no argv[0]).  Exits with status 1 when memory runs out.
 Argkit_Context *create_option_parser(int argc, char **argv, int count,
-                                     Argkit_Spec *options);
+                                     const Argkit_Spec *options);
 
 // In this order: the catalogue, the default EPS pattern, the template
 // light, the_world.  Everything the simulation options act on.

@@ -156,6 +156,15 @@ double Vehicle::intensity_at(int kind, Point &source, Point at) const
     return q > 1 ? _force_total / q : _force_total;
 }
 
+// The mass warning is given once per process: after the first unequal
+// pair the user knows the physics is off, and more lines say nothing new.
+static bool mass_warning_given = false;
+
+void Vehicle::reset_mass_warning()
+{
+    mass_warning_given = false;
+}
+
 // Elastic exchange between equal masses: seen from this vehicle, the other
 // hands over the part of its relative velocity along the line of centres
 // and keeps the part across it.
@@ -167,10 +176,9 @@ void Vehicle::collide(Body *other)
     double dx = o->x() - x(), dy = o->y() - y();
     if (std::sqrt(dx * dx + dy * dy) > _radius + o->_radius)
         return;
-    static bool warned = false;
-    if (_mass != o->_mass && !warned) {
+    if (_mass != o->_mass && !mass_warning_given) {
         std::fprintf(stderr, "warning: colliding two bodies with different masses; bad physics\n");
-        warned = true;
+        mass_warning_given = true;
     }
     Point u = _velocity;
     Point r = o->_velocity - u;

@@ -71,6 +71,9 @@ class Vehicle : public Body {
     bool emits(int kind) const override { return kind == 2; }
     double intensity_at(int kind, Point &source, Point at) const override;
     void collide(Body *other) override;
+    // Collisions of unequal masses warn once per process; this rearms the
+    // warning, so that a test of it does not depend on what ran before.
+    static void reset_mass_warning();
     bool is_mobile() const override { return true; }
     void step(double dt) override;
     void record_trail() override;

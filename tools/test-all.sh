@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite, as CI runs it: installs what is missing, then
 #   1. builds and runs every unit and end-to-end test (each end-to-end test
-#      starts its own Xvfb),
+#      starts its own Xvfb), then every unit-test binary once more with its
+#      tests in a shuffled order,
 #   2. does the same in an AddressSanitizer + UndefinedBehaviorSanitizer build,
 #   3. builds the simulation tests with ThreadSanitizer and runs the tests
 #      that step vehicles on several threads,
@@ -28,6 +29,18 @@ build() {  # dir, cmake options...
 
 step "build" build "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 step "tests" ctest --test-dir "$top/build" --output-on-failure -j "$jobs"
+
+# Tests must pass in any order: one pass of every unit-test binary with its
+# tests shuffled.  The seed is printed; XT_SHUFFLE_SEED replays it.
+shuffled() {  # build dir
+  local seed=${XT_SHUFFLE_SEED:-$((RANDOM % 99999 + 1))} status=0 bin
+  for bin in "$1"/tests/*_tests; do
+    echo "$bin --gtest_shuffle --gtest_random_seed=$seed"
+    "$bin" --gtest_shuffle --gtest_random_seed="$seed" --gtest_brief=1 || status=1
+  done
+  return $status
+}
+step "shuffled tests" shuffled "$top/build"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -49,10 +49,20 @@ std::string describe(int r, const Argkit_Context *cli)
     return s;
 }
 
+// Argkit normalises the rows it is given, so each parser reads a fresh
+// copy of the table, as the program's own parsers do.
+std::vector<Argkit_Spec> parser_rows;
+
+Argkit_Spec *fresh_rows()
+{
+    parser_rows.assign(option_table, option_table + option_count);
+    return parser_rows.data();
+}
+
 Argkit_Context *make_parser(std::vector<const char *> &argv)
 {
     Argkit_Context *cli = Argkit_Create((int) argv.size(), argv.data(), option_count,
-                                        option_table);
+                                        fresh_rows());
     Argkit_SetPrefixChar(cli, '-', minus_prefix_class);
     Argkit_SetPrefixChar(cli, '+', plus_prefix_class);
     Argkit_SetErrorSink(cli, capture);
@@ -365,7 +375,7 @@ class OptionLoop : public ::testing::Test {
         args.insert(args.begin(), "xtinkerbot");
         argv = args;
         Argkit_Context *cli = Argkit_Create((int) argv.size(), argv.data(), option_count,
-                                            option_table);
+                                            fresh_rows());
         Argkit_SetPrefixChar(cli, '-', minus_prefix_class);
         Argkit_SetPrefixChar(cli, '+', plus_prefix_class);
         read_options(cli, settings);

@@ -302,6 +302,7 @@ TEST_F(VehicleTest, UnequalMassesWarnOnceAndStillExchange)
     b->set_velocity(Point(-1, 0));
     Vehicle *c = keep(new Vehicle(30, 12));
     c->place(Point(0, 10), 0);
+    Vehicle::reset_mass_warning();
     testing::internal::CaptureStderr();
     a->collide(b);
     a->collide(c);
