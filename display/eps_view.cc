@@ -3,19 +3,13 @@
 
 #include <cmath>
 
+// A bare view on the same palette, with the window view's size and
+// transform and nothing of its window.  Raw trails stay off: the EPS writer
+// draws the trails itself, as fitted curves.
 EPSView::EPSView(const View &view, FILE *stream)
-    : View(view), _stream(stream)
+    : View(view.palette()), _stream(stream)
 {
-    // The copy brings the palette, size and transform along; drop what
-    // belongs to the window (the overlay too), and the raw trails, which the EPS writer
-    // draws itself as fitted curves.
-    _window = 0;
-    _back_buffer = 0;
-    _drawable = 0;
-    _back_cleared = false;
-    _trails = false;
-    _overlay = nullptr;
-    _overlay_shown = false;
+    copy_transform(view);
 }
 
 Point EPSView::transform(Point p) const
@@ -49,8 +43,8 @@ void EPSView::draw_circle(int, Point centre, double radius, double start, double
             radius * _scale_x, start * 180 / M_PI, end * 180 / M_PI);
 }
 
-// Line art only: a filled shape becomes its outline, and a fill in the
-// background colour, which only hides what lies under it, is left out.
+// Line art only: a filled shape becomes its outline, and a polygon filled in
+// the background colour, which only hides what lies under it, is left out.
 void EPSView::fill_polygon(int colour, int n, const Point *points)
 {
     if (colour != 0)

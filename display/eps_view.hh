@@ -1,8 +1,9 @@
 // EPSView: a View that prints PostScript instead of drawing on a window,
 // so the bodies' own drawing code serves the EPS output unchanged.  It
 // shows the same region as the view it is built from, at one point per
-// pixel, with the PostScript y axis pointing up like the world's.  Colours
-// are ignored, except that fills in the background colour are left out.
+// pixel, with the PostScript y axis pointing up like the world's.  It is
+// line art: colours are ignored, a filled shape becomes its outline, and a
+// polygon filled in the background colour is left out.
 #ifndef XTINKERBOT_DISPLAY_EPS_VIEW_HH
 #define XTINKERBOT_DISPLAY_EPS_VIEW_HH
 
@@ -12,7 +13,7 @@
 
 class EPSView : public View {
   public:
-    // Same palette, size and transform as `view'; no window, no trails.
+    // Same palette, size and transform as `view'; no window, no raw trails.
     // The stream is not owned.
     EPSView(const View &view, FILE *stream);
 

@@ -110,7 +110,6 @@ void View::copy_transform(const View &other)
     _origin = other._origin;
     _scale_x = other._scale_x;
     _scale_y = other._scale_y;
-    _trails = other._trails;
 }
 
 void View::set_double_buffer(bool on)

@@ -96,7 +96,8 @@ class View {
     virtual void draw_trail(int colour, int n, const Point *points, Point end);
 
   protected:
-    // Copies size and transform from another view (EPSView does this).
+    // Takes size, origin and scales from another view, so that this one
+    // shows the same region (EPSView is built this way).
     void copy_transform(const View &other);
     bool draws_on_x() const;
 
