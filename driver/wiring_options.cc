@@ -4,6 +4,7 @@
 #include "driver/wiring_options.hh"
 
 #include "driver/body_options.hh"
+#include "driver/options.hh"
 #include "lang/operator.hh"
 #include "lang/token.hh"
 #include "lang/yuck.hh"
@@ -30,8 +31,8 @@ void handle_logic_option(int id, const char *text)
     Logic *logic = parse_wiring(text);
     if (logic)
         option_trees.push_back(logic);
-    if (id == 308)
+    if (id == optLeftLogic)
         set_left_logic(logic);
-    else if (id == 309)
+    else if (id == optRightLogic)
         set_right_logic(logic);
 }

@@ -7,7 +7,7 @@ class Logic;
 
 // Parses one wiring expression named "<argument>"; messages go to stderr.
 Logic *parse_wiring(const char *text);
-// id 308 (-ll) or 309 (-rl).
+// id optLeftLogic (-ll) or optRightLogic (-rl).
 void handle_logic_option(int id, const char *text);
 
 #endif

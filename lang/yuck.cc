@@ -72,8 +72,6 @@ Landmark ExprParser::pending_landmark() const
 
 // Reported once: the parse then unwinds, and the levels it passes through
 // may hit the limit again.
-// Reported once: the parse then unwinds, and the levels it passes through
-// may hit the limit again.
 void ExprParser::report_too_deep(const Landmark &where)
 {
     if (!_too_deep)

@@ -84,8 +84,9 @@ void World::reset()
     sort_bodies();
 }
 
-// rand() is never seeded, so the same command line on the same window size
-// places the bodies identically.  The draws are taken x, y, heading.
+// Placement draws from rand(), which only the batch runner's -seed seeds:
+// the same command line (and seed) on the same window size places the
+// bodies identically.  The draws are taken x, y, heading.
 void World::scatter(bool place_mobile, bool place_fixed, View *view)
 {
     Point lo = view->origin();

@@ -68,7 +68,8 @@ class World {
 
     // The bodies for which emits(kind) is true, in world order, duplicates
     // included, and beside each the same body as a Light, or null if it is
-    // none: a sensor computes a light's intensity without virtual calls.
+    // none: a sensor calls a light's intensity_at and carried_by directly,
+    // leaving only its strength and arc width to virtual calls.
     struct Emitters {
         int kind;
         unsigned generation;  // of the body list it was built from

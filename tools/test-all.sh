@@ -44,7 +44,6 @@ step "shuffled tests" shuffled "$top/build"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=0
 step "sanitizer build" build "$top/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DXT_SANITIZE=ON
 step "sanitizer tests" ctest --test-dir "$top/build-sanitize" --output-on-failure -j "$jobs"
 
