@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "bench/bench_world.hh"
 #include "display/palette.hh"
 #include "display/view.hh"
 #include "driver/catalogue.hh"
@@ -66,14 +67,7 @@ bool have_screen(benchmark::State &state)
 
 World *world_on_screen(int vehicles)
 {
-    const char *kinds[] = {"v2a", "v2b", "v3a", "v3b", "v2ap", "v2bp", "v3ap", "v3bp"};
-    World *w = new World;
-    for (int i = 0; i < vehicles; i++)
-        w->add_body(the_catalogue->find(kinds[i % 8])->as_vehicle()->clone());
-    for (const char *light : {"l", "timel", "l2a", "l2b"})
-        w->add_body(the_catalogue->find(light)->clone());
-    w->scatter(true, false, screen().view);
-    return w;
+    return catalogue_world(vehicles, screen().view);
 }
 
 void BM_AlarmFiring(benchmark::State &state)

@@ -22,8 +22,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "bench/bench_world.hh"
 #include "display/view.hh"
-#include "driver/catalogue.hh"
 #include "sim/light.hh"
 #include "sim/sensor.hh"
 #include "sim/vehicle.hh"
@@ -34,20 +34,8 @@ namespace {
 World *scattered_world(int vehicles, int width, int height, int kinds_used = 8,
                        Light *carried = nullptr)
 {
-    if (!the_catalogue)
-        build_catalogue();
-    const char *kinds[] = {"v2a", "v2b", "v3a", "v3b", "v2ap", "v2bp", "v3ap", "v3bp"};
-    World *w = new World;
-    for (int i = 0; i < vehicles; i++) {
-        Vehicle *v = the_catalogue->find(kinds[i % kinds_used])->as_vehicle()->clone();
-        if (carried)
-            v->add_light(carried);
-        w->add_body(v);
-    }
-    for (const char *light : {"l", "timel", "l2a", "l2b"})
-        w->add_body(the_catalogue->find(light)->clone());
     View view(width, height);
-    w->scatter(true, false, &view);
+    World *w = catalogue_world(vehicles, &view, kinds_used, carried);
     // Let the vehicles gather round the lights as they do in a run, and the
     // scratch vectors grow.
     for (int i = 0; i < 50; i++) {
