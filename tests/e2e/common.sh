@@ -40,9 +40,10 @@
 #   xt_wait_exit TIMEOUT  wait up to TIMEOUT seconds for the program to end;
 #                         sets XT_STATUS (124 on time-out) and returns it
 #   xt_screenshot FILE    save the window's contents as a PNG (xwd + convert)
-#   xt_count_colour FILE COLOUR
+#   xt_count_colour FILE COLOUR [REGION]
 #                         number of pixels of an image with that colour
-#                         (ImageMagick colour, e.g. red, "#ffff00")
+#                         (ImageMagick colour, e.g. red, "#ffff00"), in the
+#                         whole image or in REGION (WxH+X+Y, e.g. 9x9+316+256)
 #   fail MSG...           report the failure (with the program's stderr) and
 #                         exit 1
 #   pass MSG...           report success and exit 0
@@ -230,7 +231,9 @@ xt_screenshot() {
 }
 
 xt_count_colour() {
-    convert "$1" -fill black +opaque "$2" -fill white -opaque "$2" \
+    local crop=()
+    [ -n "${3:-}" ] && crop=(-crop "$3" +repage)
+    convert "$1" "${crop[@]}" -fill black +opaque "$2" -fill white -opaque "$2" \
         -format '%[fx:round(mean*w*h)]' info:
 }
 

@@ -3,10 +3,6 @@
 # vehicles move, give them lights of their own, and restart.
 . "$(dirname "$0")/common.sh"
 
-count() {  # image, colour
-    xt_count_colour "$1" "$2"
-}
-
 # paused_picture FILE ARGS...: starts the program with ARGS, pauses it at
 # once, saves its picture in FILE and quits.
 paused_picture() {
@@ -29,17 +25,15 @@ xt_wait_still "$XT_TMP/first.png"
 
 # Red v2a, blue v2b, green v3a, orange v3b, the two yellow lights, on black.
 for colour in red blue lime "#ff8000" yellow; do
-    n=$(count "$XT_TMP/first.png" "$colour")
+    n=$(xt_count_colour "$XT_TMP/first.png" "$colour")
     [ "$n" -gt 10 ] || fail "too few pixels of $colour in the picture: $n"
 done
-[ "$(count "$XT_TMP/first.png" black)" -gt 250000 ] || fail "the background is not black"
+[ "$(xt_count_colour "$XT_TMP/first.png" black)" -gt 250000 ] || fail "the background is not black"
 
 # The lights l2a and l2b stand at (-250, 0) and (250, 0): window pixels
 # (70, 260) and (570, 260) in a fresh 640x520 window.
 for x in 66 566; do
-    n=$(convert "$XT_TMP/first.png" -crop 9x9+$x+256 +repage \
-        -fill black +opaque yellow -fill white -opaque yellow \
-        -format '%[fx:round(mean*w*h)]' info:)
+    n=$(xt_count_colour "$XT_TMP/first.png" yellow 9x9+$x+256)
     [ "$n" -gt 0 ] || fail "no light drawn around pixel ($((x + 4)), 260)"
 done
 
@@ -68,8 +62,8 @@ xt_wait_exit 5 || fail "the program did not quit: status $XT_STATUS"
 # vehicles.  Compare the yellow of the same world with and without it.
 paused_picture "$XT_TMP/dark.png" v2a v2b v3a v3b
 paused_picture "$XT_TMP/lit.png" -l v2a v2b v3a v3b
-dark=$(count "$XT_TMP/dark.png" yellow)
-lit=$(count "$XT_TMP/lit.png" yellow)
+dark=$(xt_count_colour "$XT_TMP/dark.png" yellow)
+lit=$(xt_count_colour "$XT_TMP/lit.png" yellow)
 [ "$dark" -eq 0 ] || fail "yellow without any light: $dark pixels"
 [ "$lit" -gt 40 ] || fail "-l gave the vehicles no visible lights: $lit yellow pixels"
 
