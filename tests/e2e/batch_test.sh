@@ -4,110 +4,93 @@
 # says.  The runner is looked for next to the interactive binary.
 #
 #     bash batch_test.sh /path/to/xtinkerbot
-set -u
-xt=${1:?usage: batch_test.sh /path/to/xtinkerbot}
-bin=$(cd "$(dirname "$xt")" && pwd)/xtinkerbot-batch
+XT_NO_SERVER=1
+XT_RUN_SECONDS=30
+. "$(dirname "$0")/common.sh"
+bin=$(cd "$(dirname "$XT_BIN")" && pwd)/xtinkerbot-batch
 [ -x "$bin" ] || bin=${XT_BUILD_DIR:-}/xtinkerbot-batch
-[ -x "$bin" ] || { echo "FAIL: no xtinkerbot-batch next to $xt"; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-unset DISPLAY
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# run ARGS...: runs the runner in $tmp (30 s limit); sets status, out, err
-run() {
-  (cd "$tmp" && exec timeout 30 "$bin" "$@" >"$tmp/out" 2>"$tmp/err" </dev/null)
-  status=$?
-}
-
-expect_status() {  # what, expected
-  [ "$status" -eq "$2" ] || fail "$1: exit status $status, expected $2; stderr: $(head -c 300 "$tmp/err")"
-}
+[ -x "$bin" ] || fail "no xtinkerbot-batch next to $XT_BIN"
+XT_BIN=$bin
 
 bodies="v2a v2b v3a v3b l2a l2b"
 
 # --- the defaults: 1000 firings of 4 steps, the pattern's first file
 # shellcheck disable=SC2086
-run $bodies
-expect_status "defaults" 0
-[ -s "$tmp/xtinkerbot.eps.001" ] || fail "defaults: no xtinkerbot.eps.001"
-grep -qx "EPS written to \`xtinkerbot.eps.001'" "$tmp/err" || fail "defaults: no EPS message: $(cat "$tmp/err")"
-grep -Eqx 'xtinkerbot-batch: 4000 steps in [0-9]+\.[0-9]{3} s, [0-9]+ steps/s' "$tmp/err" \
-  || fail "defaults: speed line: $(cat "$tmp/err")"
-[ ! -s "$tmp/out" ] || fail "defaults: unexpected stdout"
-grep -qx '%%BoundingBox: 0 0 640 520' "$tmp/xtinkerbot.eps.001" || fail "defaults: bounding box"
-[ "$(grep -c '^% Vehicle ' "$tmp/xtinkerbot.eps.001")" -eq 4 ] || fail "defaults: not 4 vehicles"
-grep -q 'rcurveto$' "$tmp/xtinkerbot.eps.001" || fail "defaults: no trails in the picture"
-[ "$(tail -n 1 "$tmp/xtinkerbot.eps.001")" = "%%EOF" ] || fail "defaults: no trailer"
+xt_run $bodies
+xt_expect_status "defaults" 0
+[ -s "$XT_TMP/xtinkerbot.eps.001" ] || xt_failed "defaults: no xtinkerbot.eps.001"
+grep -qx "EPS written to \`xtinkerbot.eps.001'" "$XT_STDERR" || xt_failed "defaults: no EPS message: $(cat "$XT_STDERR")"
+grep -Eqx 'xtinkerbot-batch: 4000 steps in [0-9]+\.[0-9]{3} s, [0-9]+ steps/s' "$XT_STDERR" \
+  || xt_failed "defaults: speed line: $(cat "$XT_STDERR")"
+[ ! -s "$XT_STDOUT" ] || xt_failed "defaults: unexpected stdout"
+grep -qx '%%BoundingBox: 0 0 640 520' "$XT_TMP/xtinkerbot.eps.001" || xt_failed "defaults: bounding box"
+[ "$(grep -c '^% Vehicle ' "$XT_TMP/xtinkerbot.eps.001")" -eq 4 ] || xt_failed "defaults: not 4 vehicles"
+grep -q 'rcurveto$' "$XT_TMP/xtinkerbot.eps.001" || xt_failed "defaults: no trails in the picture"
+[ "$(tail -n 1 "$XT_TMP/xtinkerbot.eps.001")" = "%%EOF" ] || xt_failed "defaults: no trailer"
 
 # --- determinism: unseeded and seeded runs repeat byte for byte
 for seed in "" "-seed 7"; do
   for i in 1 2; do
     # shellcheck disable=SC2086
-    run -n 600 $seed -o "run$i.eps" -x -f 0.3 -l4 $bodies
-    expect_status "determinism $seed" 0
+    xt_run -n 600 $seed -o "run$i.eps" -x -f 0.3 -l4 $bodies
+    xt_expect_status "determinism $seed" 0
   done
-  cmp -s "$tmp/run1.eps" "$tmp/run2.eps" || fail "two runs with '$seed' differ"
-  [ "$seed" = "" ] || cp "$tmp/run1.eps" "$tmp/seed7.eps"
+  cmp -s "$XT_TMP/run1.eps" "$XT_TMP/run2.eps" || xt_failed "two runs with '$seed' differ"
+  [ "$seed" = "" ] || cp "$XT_TMP/run1.eps" "$XT_TMP/seed7.eps"
 done
 # shellcheck disable=SC2086
-run -n 600 -seed 8 -o seed8.eps -x -f 0.3 -l4 $bodies
-cmp -s "$tmp/seed7.eps" "$tmp/seed8.eps" && fail "-seed 7 and -seed 8 give the same picture"
+xt_run -n 600 -seed 8 -o seed8.eps -x -f 0.3 -l4 $bodies
+cmp -s "$XT_TMP/seed7.eps" "$XT_TMP/seed8.eps" && xt_failed "-seed 7 and -seed 8 give the same picture"
 # The options act: crossed wiring changes the picture.
 # shellcheck disable=SC2086
-run -n 600 -seed 7 -o plain.eps -f 0.3 -l4 $bodies
-cmp -s "$tmp/seed7.eps" "$tmp/plain.eps" && fail "-x made no difference"
+xt_run -n 600 -seed 7 -o plain.eps -f 0.3 -l4 $bodies
+cmp -s "$XT_TMP/seed7.eps" "$XT_TMP/plain.eps" && xt_failed "-x made no difference"
 
 # --- standard output: the same document, no "EPS written" message
 # shellcheck disable=SC2086
-run -n 600 -seed 7 -o - -x -f 0.3 -l4 $bodies
-expect_status "-o -" 0
-cmp -s "$tmp/out" "$tmp/seed7.eps" || fail "-o - differs from the file written by the same run"
-grep -q "EPS written" "$tmp/err" && fail "-o -: EPS message on stderr"
-grep -Eqx 'xtinkerbot-batch: 2400 steps in [0-9.]+ s, [0-9]+ steps/s' "$tmp/err" \
-  || fail "-o -: speed line: $(cat "$tmp/err")"
+xt_run -n 600 -seed 7 -o - -x -f 0.3 -l4 $bodies
+xt_expect_status "-o -" 0
+cmp -s "$XT_STDOUT" "$XT_TMP/seed7.eps" || xt_failed "-o - differs from the file written by the same run"
+grep -q "EPS written" "$XT_STDERR" && xt_failed "-o -: EPS message on stderr"
+grep -Eqx 'xtinkerbot-batch: 2400 steps in [0-9.]+ s, [0-9]+ steps/s' "$XT_STDERR" \
+  || xt_failed "-o -: speed line: $(cat "$XT_STDERR")"
 
 # --- the size: bounding box, Ghostscript renders it at that size
 # shellcheck disable=SC2086
-run -size 300x200 -n 300 -o small.eps $bodies
-expect_status "-size 300x200" 0
-grep -qx '%%BoundingBox: 0 0 300 200' "$tmp/small.eps" || fail "-size: bounding box"
-grep -qx 'gsave 0 0 300 200 rectclip' "$tmp/small.eps" || fail "-size: clip"
+xt_run -size 300x200 -n 300 -o small.eps $bodies
+xt_expect_status "-size 300x200" 0
+grep -qx '%%BoundingBox: 0 0 300 200' "$XT_TMP/small.eps" || xt_failed "-size: bounding box"
+grep -qx 'gsave 0 0 300 200 rectclip' "$XT_TMP/small.eps" || xt_failed "-size: clip"
 if command -v gs >/dev/null; then
-  gs -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=png16m -o "$tmp/small.png" "$tmp/small.eps" \
-    >"$tmp/gs.log" 2>&1 || fail "Ghostscript failed: $(head -c 500 "$tmp/gs.log")"
-  grep -qi error "$tmp/gs.log" && fail "Ghostscript reported: $(head -c 500 "$tmp/gs.log")"
+  gs -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=png16m -o "$XT_TMP/small.png" "$XT_TMP/small.eps" \
+    >"$XT_TMP/gs.log" 2>&1 || xt_failed "Ghostscript failed: $(head -c 500 "$XT_TMP/gs.log")"
+  grep -qi error "$XT_TMP/gs.log" && xt_failed "Ghostscript reported: $(head -c 500 "$XT_TMP/gs.log")"
   # PNG width and height: big-endian words at bytes 16 and 20.
-  size=$(od -An -tu1 -j16 -N8 "$tmp/small.png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
-  [ "$size" = "300x200" ] || fail "rendered picture is $size, not 300x200"
+  size=$(od -An -tu1 -j16 -N8 "$XT_TMP/small.png" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
+  [ "$size" = "300x200" ] || xt_failed "rendered picture is $size, not 300x200"
   # Something was drawn: not every pixel is white.
   if command -v convert >/dev/null; then
-    white=$(convert "$tmp/small.png" -format '%[fx:mean==1]' info:)
-    [ "$white" = "0" ] || fail "rendered picture is blank"
+    white=$(convert "$XT_TMP/small.png" -format '%[fx:mean==1]' info:)
+    [ "$white" = "0" ] || xt_failed "rendered picture is blank"
   fi
 else
-  fail "Ghostscript (gs) is not installed"
+  xt_failed "Ghostscript (gs) is not installed"
 fi
 
 # --- no firings: the scattered start, no trails, zero steps
-run -n 0 -o zero.eps v2a l2a
-expect_status "-n 0" 0
-grep -Eqx 'xtinkerbot-batch: 0 steps in [0-9.]+ s, 0 steps/s' "$tmp/err" || fail "-n 0: $(cat "$tmp/err")"
-grep -q rcurveto "$tmp/zero.eps" && fail "-n 0: trails without firings"
+xt_run -n 0 -o zero.eps v2a l2a
+xt_expect_status "-n 0" 0
+grep -Eqx 'xtinkerbot-batch: 0 steps in [0-9.]+ s, 0 steps/s' "$XT_STDERR" || xt_failed "-n 0: $(cat "$XT_STDERR")"
+grep -q rcurveto "$XT_TMP/zero.eps" && xt_failed "-n 0: trails without firings"
 
 # --- nothing to simulate: said, status 1, no picture
-rm -f "$tmp"/*.eps
-run -n 10 -o empty.eps
-expect_status "no bodies" 1
-[ "$(cat "$tmp/err")" = "xtinkerbot-batch: no bodies to simulate" ] || fail "no bodies: stderr: $(cat "$tmp/err")"
-[ -e "$tmp/empty.eps" ] && fail "no bodies: a picture was written"
-run -n 10 -o empty.eps nosuchbody
-expect_status "only unknown bodies" 1
+rm -f "$XT_TMP"/*.eps
+xt_run -n 10 -o empty.eps
+xt_expect_status "no bodies" 1
+[ "$(cat "$XT_STDERR")" = "xtinkerbot-batch: no bodies to simulate" ] || xt_failed "no bodies: stderr: $(cat "$XT_STDERR")"
+[ -e "$XT_TMP/empty.eps" ] && xt_failed "no bodies: a picture was written"
+xt_run -n 10 -o empty.eps nosuchbody
+xt_expect_status "only unknown bodies" 1
 
 # --- bad options: the message, the two usage lines, status 1, no picture
 usage="Usage: xtinkerbot-batch [OPTION]... [BODY]...
@@ -115,13 +98,13 @@ Try \`xtinkerbot-batch --help' for more information."
 check_error() {  # message, args...
   local message=$1
   shift
-  rm -f "$tmp"/*.eps.*
-  run "$@" v2a
-  expect_status "$*" 1
-  [ "$(cat "$tmp/err")" = "xtinkerbot-batch: $message
-$usage" ] || fail "$*: stderr: $(cat "$tmp/err")"
-  [ ! -s "$tmp/out" ] || fail "$*: unexpected stdout"
-  ls "$tmp"/*.eps.* >/dev/null 2>&1 && fail "$*: a picture was written"
+  rm -f "$XT_TMP"/*.eps.*
+  xt_run "$@" v2a
+  xt_expect_status "$*" 1
+  [ "$(cat "$XT_STDERR")" = "xtinkerbot-batch: $message
+$usage" ] || xt_failed "$*: stderr: $(cat "$XT_STDERR")"
+  [ ! -s "$XT_STDOUT" ] || xt_failed "$*: unexpected stdout"
+  ls "$XT_TMP"/*.eps.* >/dev/null 2>&1 && xt_failed "$*: a picture was written"
 }
 check_error "unrecognized option \`-zz'" -zz
 check_error "unrecognized option \`-display'" -display :0
@@ -138,35 +121,31 @@ check_error "bad output EPS name" -o 'out%s'
 # --- help and version: status 0, text on stdout only
 for args in "-h" "--help" "-n 5 -h -zz"; do
   # shellcheck disable=SC2086
-  run $args
-  expect_status "$args" 0
-  head -n 1 "$tmp/out" | grep -q "^\`Xtinkerbot-batch'" || fail "$args: help: $(head -n 2 "$tmp/out")"
-  grep -qx 'Usage: xtinkerbot-batch \[OPTION\]\.\.\. \[BODY\]\.\.\.' "$tmp/out" || fail "$args: no usage line"
-  grep -q '^  -size WxH  ' "$tmp/out" || fail "$args: no -size line"
-  [ ! -s "$tmp/err" ] || fail "$args: stderr: $(cat "$tmp/err")"
+  xt_run $args
+  xt_expect_status "$args" 0
+  head -n 1 "$XT_STDOUT" | grep -q "^\`Xtinkerbot-batch'" || xt_failed "$args: help: $(head -n 2 "$XT_STDOUT")"
+  grep -qx 'Usage: xtinkerbot-batch \[OPTION\]\.\.\. \[BODY\]\.\.\.' "$XT_STDOUT" || xt_failed "$args: no usage line"
+  grep -q '^  -size WxH  ' "$XT_STDOUT" || xt_failed "$args: no -size line"
+  [ ! -s "$XT_STDERR" ] || xt_failed "$args: stderr: $(cat "$XT_STDERR")"
 done
-run --version
-expect_status "--version" 0
-head -n 1 "$tmp/out" | grep -qx 'Wexlo Xtinkerbot version 0.9' || fail "--version: $(head -n 1 "$tmp/out")"
+xt_run --version
+xt_expect_status "--version" 0
+head -n 1 "$XT_STDOUT" | grep -qx 'Wexlo Xtinkerbot version 0.9' || xt_failed "--version: $(head -n 1 "$XT_STDOUT")"
 
 # --- the picture cannot be written: reported, status 1
-run -n 10 -o "$tmp/no/such/dir/fig%d.eps" v2a
-expect_status "unwritable path" 1
-grep -qx "$tmp/no/such/dir/fig1.eps: No such file or directory" "$tmp/err" \
-  || fail "unwritable path: stderr: $(cat "$tmp/err")"
-(cd "$tmp" && timeout 30 "$bin" -n 10 -o - v2a >/dev/full 2>"$tmp/err")
-status=$?
-expect_status "-o - on a full device" 1
-grep -qx '<standard output>: No space left on device' "$tmp/err" || fail "full device: $(cat "$tmp/err")"
+xt_run -n 10 -o "$XT_TMP/no/such/dir/fig%d.eps" v2a
+xt_expect_status "unwritable path" 1
+grep -qx "$XT_TMP/no/such/dir/fig1.eps: No such file or directory" "$XT_STDERR" \
+  || xt_failed "unwritable path: stderr: $(cat "$XT_STDERR")"
+(cd "$XT_TMP" && timeout 30 "$XT_BIN" -n 10 -o - v2a >/dev/full 2>"$XT_STDERR")
+XT_STATUS=$?
+xt_expect_status "-o - on a full device" 1
+grep -qx '<standard output>: No space left on device' "$XT_STDERR" || xt_failed "full device: $(cat "$XT_STDERR")"
 
 # --- operands are handled as by xtinkerbot: an unknown name is reported
-run -n 10 -o named.eps nosuchbody v2a
-expect_status "unknown body" 0
-grep -qx "xtinkerbot-batch: no such body \`nosuchbody'" "$tmp/err" || fail "unknown body: $(cat "$tmp/err")"
-[ "$(grep -c '^% Vehicle ' "$tmp/named.eps")" -eq 1 ] || fail "unknown body: vehicles"
+xt_run -n 10 -o named.eps nosuchbody v2a
+xt_expect_status "unknown body" 0
+grep -qx "xtinkerbot-batch: no such body \`nosuchbody'" "$XT_STDERR" || xt_failed "unknown body: $(cat "$XT_STDERR")"
+[ "$(grep -c '^% Vehicle ' "$XT_TMP/named.eps")" -eq 1 ] || xt_failed "unknown body: vehicles"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "PASS: batch runner"
+xt_finish "batch runner"

@@ -4,30 +4,11 @@
 # option so that it can never reach the window).
 #
 #     bash cli_test.sh /path/to/xtinkerbot
-set -u
-bin=${1:?usage: cli_test.sh /path/to/xtinkerbot}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-unset DISPLAY
-failures=0
-
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# run ARGS...: runs the binary (10 s limit), sets status, out and err files
-run() {
-  timeout 10 "$bin" "$@" >"$tmp/out" 2>"$tmp/err" </dev/null
-  status=$?
-}
-
-expect_status() {  # what, expected
-  [ "$status" -eq "$2" ] || fail "$1: exit status $status, expected $2; stderr: $(head -c 300 "$tmp/err")"
-}
+XT_NO_SERVER=1
+. "$(dirname "$0")/common.sh"
 
 # --- help: exit 0, the text byte for byte on stdout, nothing on stderr
-cat >"$tmp/help" <<'EOF'
+cat >"$XT_TMP/help" <<'EOF'
 `Xtinkerbot' is a program to simulate one or more Tinkerbot vehicles.
 
 Usage: xtinkerbot [OPTION]...
@@ -66,33 +47,33 @@ Keystrokes:
 EOF
 for args in "-h" "--help" "-help" "--he" "-t -h -zz" "v1 -h"; do
   # shellcheck disable=SC2086
-  run $args
-  expect_status "$args" 0
-  head -n 35 "$tmp/out" | cmp -s - "$tmp/help" || fail "$args: help text differs: $(head -n 35 "$tmp/out" | diff "$tmp/help" - | head -5)"
-  [ "$(wc -l <"$tmp/out")" -eq 36 ] || fail "$args: help is not 36 lines"
-  tail -n 1 "$tmp/out" | grep -qx 'Reporting bugs? <[^<>]*@[^<>]*>' || fail "$args: last help line: $(tail -n 1 "$tmp/out")"
-  [ "$args" = "v1 -h" ] || [ ! -s "$tmp/err" ] || fail "$args: unexpected stderr: $(cat "$tmp/err")"
+  xt_run $args
+  xt_expect_status "$args" 0
+  head -n 35 "$XT_STDOUT" | cmp -s - "$XT_TMP/help" || xt_failed "$args: help text differs: $(head -n 35 "$XT_STDOUT" | diff "$XT_TMP/help" - | head -5)"
+  [ "$(wc -l <"$XT_STDOUT")" -eq 36 ] || xt_failed "$args: help is not 36 lines"
+  tail -n 1 "$XT_STDOUT" | grep -qx 'Reporting bugs? <[^<>]*@[^<>]*>' || xt_failed "$args: last help line: $(tail -n 1 "$XT_STDOUT")"
+  [ "$args" = "v1 -h" ] || [ ! -s "$XT_STDERR" ] || xt_failed "$args: unexpected stderr: $(cat "$XT_STDERR")"
 done
 # An operand before -h is handled first (an unknown name is reported).
-run nosuchbody -h
-expect_status "nosuchbody -h" 0
-grep -qx "xtinkerbot: no such body \`nosuchbody'" "$tmp/err" || fail "nosuchbody -h: stderr: $(cat "$tmp/err")"
+xt_run nosuchbody -h
+xt_expect_status "nosuchbody -h" 0
+grep -qx "xtinkerbot: no such body \`nosuchbody'" "$XT_STDERR" || xt_failed "nosuchbody -h: stderr: $(cat "$XT_STDERR")"
 
 # --- version: exit 0, the version line and a four-line notice
 for args in "--version" "-v" "-version" "-v -zz" "-v -d" "-tv"; do
   # shellcheck disable=SC2086
-  run $args
-  expect_status "$args" 0
-  [ "$(head -n 1 "$tmp/out")" = "Wexlo Xtinkerbot version 0.9" ] || fail "$args: first line: $(head -n 1 "$tmp/out")"
-  [ "$(wc -l <"$tmp/out")" -eq 5 ] || fail "$args: version text is not 5 lines"
-  [ ! -s "$tmp/err" ] || fail "$args: unexpected stderr: $(cat "$tmp/err")"
+  xt_run $args
+  xt_expect_status "$args" 0
+  [ "$(head -n 1 "$XT_STDOUT")" = "Wexlo Xtinkerbot version 0.9" ] || xt_failed "$args: first line: $(head -n 1 "$XT_STDOUT")"
+  [ "$(wc -l <"$XT_STDOUT")" -eq 5 ] || xt_failed "$args: version text is not 5 lines"
+  [ ! -s "$XT_STDERR" ] || xt_failed "$args: unexpected stderr: $(cat "$XT_STDERR")"
 done
 
 # --- a text that cannot be written is a failure
 if [ -w /dev/full ]; then
-  timeout 10 "$bin" --help >/dev/full 2>"$tmp/err"
-  status=$?
-  expect_status "--help >/dev/full" 1
+  timeout 10 "$XT_BIN" --help >/dev/full 2>"$XT_STDERR"
+  XT_STATUS=$?
+  xt_expect_status "--help >/dev/full" 1
 fi
 
 # --- bad options: Argkit's message, the two usage lines, exit 1, no stdout
@@ -100,11 +81,11 @@ usage="Usage: xtinkerbot [OPTION]...
 Try \`xtinkerbot --help' for more information."
 check_bad() {  # expected first line(s), args...
   local expected=$1; shift
-  run "$@"
-  expect_status "$*" 1
-  [ "$(cat "$tmp/err")" = "$expected
-$usage" ] || fail "$*: stderr was: $(cat "$tmp/err")"
-  [ ! -s "$tmp/out" ] || fail "$*: unexpected stdout"
+  xt_run "$@"
+  xt_expect_status "$*" 1
+  [ "$(cat "$XT_STDERR")" = "$expected
+$usage" ] || xt_failed "$*: stderr was: $(cat "$XT_STDERR")"
+  [ ! -s "$XT_STDOUT" ] || xt_failed "$*: unexpected stdout"
 }
 check_bad "xtinkerbot: unrecognized option \`-zz'" -zz
 check_bad "xtinkerbot: \`-d' requires a non-option argument" -d -t
@@ -119,37 +100,37 @@ check_bad "xtinkerbot: \`-lights' expects a real number, not \`abc'
 xtinkerbot: unrecognized option \`-zz'" -lights=abc -zz
 
 # A program name is argv[0] after its last '/'.
-ln -s "$(realpath "$bin")" "$tmp/other-name"
-timeout 10 "$tmp/other-name" -zz >"$tmp/out" 2>"$tmp/err"
-status=$?
-expect_status "other-name -zz" 1
-head -n 1 "$tmp/err" | grep -qx "other-name: unrecognized option \`-zz'" || fail "other name: $(cat "$tmp/err")"
+ln -s "$(realpath "$XT_BIN")" "$XT_TMP/other-name"
+timeout 10 "$XT_TMP/other-name" -zz >"$XT_STDOUT" 2>"$XT_STDERR"
+XT_STATUS=$?
+xt_expect_status "other-name -zz" 1
+head -n 1 "$XT_STDERR" | grep -qx "other-name: unrecognized option \`-zz'" || xt_failed "other name: $(cat "$XT_STDERR")"
 
 # --- long and odd command lines: status 0 or 1, never a signal.  Each ends
 # with two bad options: a value can swallow one element, never two, and no
 # element is a lone "--", so none of them can reach the window.
 crashed() {  # what
-  if [ "$status" -ge 124 ]; then
-    fail "$1: exit status $status (signal or time-out); stderr: $(tail -c 300 "$tmp/err")"
-  elif [ "$status" -ne 0 ] && [ "$status" -ne 1 ]; then
-    fail "$1: exit status $status"
+  if [ "$XT_STATUS" -ge 124 ]; then
+    xt_failed "$1: exit status $XT_STATUS (signal or time-out); stderr: $(tail -c 300 "$XT_STDERR")"
+  elif [ "$XT_STATUS" -ne 0 ] && [ "$XT_STATUS" -ne 1 ]; then
+    xt_failed "$1: exit status $XT_STATUS"
   fi
 }
 
 many=()
 for ((i = 0; i < 5000; i++)); do many+=(-t +t -db -x); done
-run "${many[@]}" -zz -zz
+xt_run "${many[@]}" -zz -zz
 crashed "20000 options"
-expect_status "20000 options" 1
+xt_expect_status "20000 options" 1
 
-run -ll "$(head -c 100000 /dev/zero | tr '\0' '(')" -zz -zz
+xt_run -ll "$(head -c 100000 /dev/zero | tr '\0' '(')" -zz -zz
 crashed "deeply nested wiring"
-run -o "$(head -c 100000 /dev/zero | tr '\0' '%')" -xrm "$(head -c 100000 /dev/zero | tr '\0' 'x')" -zz -zz
+xt_run -o "$(head -c 100000 /dev/zero | tr '\0' '%')" -xrm "$(head -c 100000 /dev/zero | tr '\0' 'x')" -zz -zz
 crashed "huge values"
-run "-$(head -c 100000 /dev/zero | tr '\0' 't')z" -zz
+xt_run "-$(head -c 100000 /dev/zero | tr '\0' 't')z" -zz
 crashed "huge cluster"
-expect_status "huge cluster" 1
-run -- -- -zz
+xt_expect_status "huge cluster" 1
+xt_run -- -- -zz
 crashed "operands only"
 
 pieces=(- + -- -d -di -do -db -x -xr -s -r -l -ll -rl -t -f -af -sf -df -o
@@ -168,16 +149,12 @@ for round in 1 2 3 4 5 6; do
   elements=()
   count=$((round == 6 ? 3000 : 1 + RANDOM % 40))
   for ((j = 0; j < count; j++)); do random_element; elements+=("$element"); done
-  run "${elements[@]}" -zz -zz
+  xt_run "${elements[@]}" -zz -zz
   crashed "random line $round ($count elements)"
   # Help and version exit 0 and anything else ends with a bad option.
-  if [ "$status" -eq 0 ] && ! grep -q '^Wexlo Xtinkerbot version\|^`Xtinkerbot' "$tmp/out"; then
-    fail "random line $round: status 0 without help or version"
+  if [ "$XT_STATUS" -eq 0 ] && ! grep -q '^Wexlo Xtinkerbot version\|^`Xtinkerbot' "$XT_STDOUT"; then
+    xt_failed "random line $round: status 0 without help or version"
   fi
 done
 
-if [ "$failures" -gt 0 ]; then
-  echo "cli_test: $failures failure(s)"
-  exit 1
-fi
-echo "cli_test: ok"
+xt_finish "cli_test"

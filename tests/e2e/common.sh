@@ -8,6 +8,12 @@
 # directory when the script exits.  Set XT_XVFB_ARGS before sourcing to pass
 # more server arguments (for example "-extension DOUBLE-BUFFER").
 #
+# Tests of paths that never open a window (the command line, the batch
+# runner) set XT_NO_SERVER=1 before sourcing: no server is started and
+# DISPLAY is unset, so a run that tried to open a window would fail.  Such
+# tests usually check many runs and report every failure: xt_failed and
+# xt_expect_status note one and go on, xt_finish ends the script.
+#
 # Variables:
 #   XT_BIN      the program under test ($1 of the test script)
 #   XT_TMP      scratch directory, removed at exit; also the program's cwd
@@ -16,6 +22,8 @@
 #   XT_PID      pid of the program started by xt_start
 #   XT_WIN      id of its window (decimal), found by the name "xtinkerbot"
 #   XT_STATUS   exit status, set by xt_wait_exit and xt_run
+#   XT_RUN_SECONDS  time limit of xt_run (default 10)
+#   XT_FAILURES number of xt_failed calls so far
 #
 # Functions:
 #   xt_start ARGS...      start "$XT_BIN" ARGS in the background (cwd XT_TMP,
@@ -32,8 +40,9 @@
 #                         wait until the picture differs from the image FROM
 #                         in more than PIXELS pixels; FILE gets it
 #   xt_changed_pixels A B number of pixels in which two images differ
-#   xt_run ARGS...        run "$XT_BIN" ARGS to completion (no window
-#                         expected, 10 s limit), setting XT_STATUS
+#   xt_run ARGS...        run "$XT_BIN" ARGS to completion (cwd XT_TMP,
+#                         stdin /dev/null, no window expected, time limit
+#                         XT_RUN_SECONDS), setting XT_STATUS
 #   xt_key KEYS...        send key presses to the window (xdotool key names:
 #                         q, Escape, Left, ctrl+Left, period, less, ...)
 #   xt_alive              true while the program runs
@@ -47,6 +56,10 @@
 #   fail MSG...           report the failure (with the program's stderr) and
 #                         exit 1
 #   pass MSG...           report success and exit 0
+#   xt_failed MSG...      report a failure and go on
+#   xt_expect_status WHAT EXPECTED
+#                         xt_failed unless XT_STATUS is EXPECTED
+#   xt_finish NAME        exit 1 after any xt_failed, else pass NAME
 
 set -u
 
@@ -59,6 +72,8 @@ XT_PID=
 XT_WIN=
 XT_STATUS=
 XT_XVFB_PID=
+XT_RUN_SECONDS=${XT_RUN_SECONDS:-10}
+XT_FAILURES=0
 : >"$XT_STDOUT"
 : >"$XT_STDERR"
 
@@ -87,6 +102,24 @@ fail() {
 pass() {
     echo "PASS: $*"
     exit 0
+}
+
+xt_failed() {
+    echo "FAIL: $*"
+    XT_FAILURES=$((XT_FAILURES + 1))
+}
+
+xt_expect_status() {
+    [ "$XT_STATUS" -eq "$2" ] \
+        || xt_failed "$1: exit status $XT_STATUS, expected $2; stderr: $(head -c 300 "$XT_STDERR")"
+}
+
+xt_finish() {
+    if [ "$XT_FAILURES" -ne 0 ]; then
+        echo "$1: $XT_FAILURES failure(s)"
+        exit 1
+    fi
+    pass "$1"
 }
 
 xt_start_server() {
@@ -195,7 +228,8 @@ xt_changed_pixels() {
 }
 
 xt_run() {
-    (cd "$XT_TMP" && exec timeout 10 "$XT_BIN" "$@" >"$XT_STDOUT" 2>"$XT_STDERR")
+    (cd "$XT_TMP" && exec timeout "$XT_RUN_SECONDS" "$XT_BIN" "$@" \
+        >"$XT_STDOUT" 2>"$XT_STDERR" </dev/null)
     XT_STATUS=$?
 }
 
@@ -237,4 +271,8 @@ xt_count_colour() {
         -format '%[fx:round(mean*w*h)]' info:
 }
 
-xt_start_server
+if [ "${XT_NO_SERVER:-}" = 1 ]; then
+    unset DISPLAY
+else
+    xt_start_server
+fi
