@@ -13,42 +13,35 @@
 
 #include "display/eps.hh"
 #include "driver/body_options.hh"
+#include "driver/option_rows.hh"
 #include "driver/options.hh"
 #include "driver/startup.hh"
 #include "lib/program_name.hh"
 
-// Rows are searched in this order, as in option_table.  With seed, sf,
-// size and static-friction, a lone -s is ambiguous here; -se, -sf, -si and
-// -st are not.
-const Argkit_Spec batch_option_table[] = {
-    {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
-    {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
-    {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},
-    {"df", 0, optDynamicFriction, Argkit_DoubleValue, 0},
-    {"dynamic-friction", 0, optDynamicFriction, Argkit_DoubleValue, 0},
+namespace {
+
+// The batch runner's own rows, in name order.  Merged with the shared rows,
+// -s is ambiguous (seed, sf, size, static-friction); -se, -sf, -si and -st
+// are not.
+constexpr Argkit_Spec own_rows[] = {
     {"firings", 'n', optFirings, batch_firings_value, 0},
     {"fit", 0, optFit, Argkit_NoValue, 0},
-    {"friction", 'f', optFriction, Argkit_DoubleValue, 0},
-    {"lights", 'l', optLights, Argkit_DoubleValue, Argkit_MayHaveValue | Argkit_Negatable},
-    {"left-logic", 0, optLeftLogic, Argkit_StringValue, 0},
-    {"ll", 0, optLeftLogic, Argkit_StringValue, 0},
-    {"help", 'h', optHelp, Argkit_NoValue, 0},
-    {"output-eps", 'o', optOutputEps, Argkit_StringValue, 0},
     {"quiet", 0, optQuiet, Argkit_NoValue, 0},
     {"reference", 0, optReference, Argkit_NoValue, 0},
-    {"right-logic", 0, optRightLogic, Argkit_StringValue, 0},
-    {"rl", 0, optRightLogic, Argkit_StringValue, 0},
     {"seed", 0, optSeed, batch_seed_value, 0},
-    {"sf", 0, optStaticFriction, Argkit_DoubleValue, 0},
     {"size", 0, optSize, Argkit_StringValue, 0},
-    {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
-    {"threads", 0, optThreads, Argkit_IntValue, 0},
     {"trace", 0, optTrace, Argkit_StringValue, 0},
     {"trace-every", 0, optTraceEvery, batch_every_value, 0},
-    {"version", 'v', optVersion, Argkit_NoValue, 0},
 };
-static_assert(sizeof batch_option_table / sizeof batch_option_table[0] == batch_option_count,
-              "batch_option_count must be the number of rows of batch_option_table");
+static_assert(in_name_order(own_rows), "own option rows must be in name order");
+
+constexpr auto rows = merge_option_rows(shared_option_rows, own_rows);
+static_assert(rows.size() == batch_option_count,
+              "batch_option_count must be the number of rows");
+
+}  // namespace
+
+const Argkit_Spec *const batch_option_table = rows.data();
 
 namespace {
 
@@ -147,13 +140,6 @@ CountRange firings_range = {0, max_firings};
 CountRange seed_range = {0, max_seed};
 CountRange every_range = {1, max_firings};
 
-[[noreturn]] void bad_option()
-{
-    // Whoever refused the option has already said why.
-    write_batch_usage(stderr, program_name);
-    std::exit(1);
-}
-
 // Decimal digits from 1 to max_batch_size; advances text past them.
 bool parse_dimension(const char *&text, int *out)
 {
@@ -172,8 +158,9 @@ bool parse_dimension(const char *&text, int *out)
 }
 
 // False when the option's value is refused (reported already).
-bool apply_batch_option(int id, const Argkit_Context *cli, BatchSettings &settings)
+bool apply_batch_option(int id, const Argkit_Context *cli, void *context)
 {
+    BatchSettings &settings = *static_cast<BatchSettings *>(context);
     switch (id) {
       case optVersion:
         write_version(stdout);
@@ -245,29 +232,14 @@ void write_batch_help(FILE *f, const char *program)
     std::fprintf(f, help_format, program, shared_options_help);
 }
 
-void write_batch_usage(FILE *f, const char *program)
-{
-    std::fprintf(f, "Usage: %s [OPTION]... [BODY]...\nTry `%s --help' for more information.\n",
-                 program, program);
-}
-
 void read_batch_options(Argkit_Context *cli, BatchSettings &settings)
 {
-    for (;;) {
-        int r = Argkit_ParseNext(cli);
-        if (r == Argkit_End)
-            break;
-        if (r == Argkit_Operand)
-            handle_operand(cli->value_text);
-        else if (r == Argkit_Invalid)
-            bad_option();
-        else if (r > 0 && !apply_batch_option(r, cli, settings))
-            bad_option();
-    }
+    read_elements(cli, apply_batch_option, &settings, batch_operands);
     if (settings.trace_name && std::strcmp(settings.trace_name, "-") == 0
         && (eps_name_pattern.empty() || eps_name_pattern.equals("-", 1))) {
         std::fprintf(stderr, "%s: the trace and the picture cannot both go to standard output\n",
                      program_name);
-        bad_option();
+        write_usage(stderr, program_name, batch_operands);
+        std::exit(1);
     }
 }

@@ -25,9 +25,9 @@ enum BatchOptionId {
 
 const int batch_option_count = 25;
 
-// As written, like option_table; sized by its rows, which are checked
-// against batch_option_count.
-extern const Argkit_Spec batch_option_table[];
+// The shared rows with the batch runner's own merged in, as option_table;
+// its size is checked against batch_option_count.
+extern const Argkit_Spec *const batch_option_table;
 
 // Value kinds of -firings, -seed and -trace-every, registered by
 // create_batch_parser: an integer (decimal, or hexadecimal after 0x) from
@@ -63,8 +63,10 @@ Argkit_Context *create_batch_parser(int argc, char **argv);
 // the outputs untouched otherwise.
 bool parse_size(const char *text, int *width, int *height);
 
+// What the batch runner's usage line shows after "[OPTION]...".
+const char batch_operands[] = " [BODY]...";
+
 void write_batch_help(FILE *f, const char *program);
-void write_batch_usage(FILE *f, const char *program);
 
 // Reads every element left to right: operands go to the operand handler,
 // simulation options to their shared handlers, the rest into settings.

@@ -1,35 +1,27 @@
 #include "driver/options.hh"
 
-// Rows are searched in this order: it decides that -s means -sf and that
-// -do means -double-buffer.  Argkit adds Argkit_NeedsValue to its copy of
-// every row with a value kind and no Argkit_MayHaveValue.
-const Argkit_Spec option_table[] = {
-    {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
-    {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
-    {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},
+#include "driver/option_rows.hh"
+
+namespace {
+
+// The interactive program's own rows, in name order; in the merged order
+// -do means -double-buffer.
+constexpr Argkit_Spec own_rows[] = {
     {"db", 0, optDoubleBuffer, Argkit_NoValue, Argkit_Negatable},
-    {"df", 0, optDynamicFriction, Argkit_DoubleValue, 0},
     {"display", 'd', optDisplay, Argkit_NonOptionString, 0},
     {"double-buffer", 0, optDoubleBuffer, Argkit_NoValue, Argkit_Negatable},
-    {"dynamic-friction", 0, optDynamicFriction, Argkit_DoubleValue, 0},
-    {"friction", 'f', optFriction, Argkit_DoubleValue, 0},
     {"geometry", 0, optGeometry, Argkit_StringValue, 0},
-    {"lights", 'l', optLights, Argkit_DoubleValue, Argkit_MayHaveValue | Argkit_Negatable},
-    {"left-logic", 0, optLeftLogic, Argkit_StringValue, 0},
-    {"ll", 0, optLeftLogic, Argkit_StringValue, 0},
-    {"help", 'h', optHelp, Argkit_NoValue, 0},
-    {"output-eps", 'o', optOutputEps, Argkit_StringValue, 0},
-    {"right-logic", 0, optRightLogic, Argkit_StringValue, 0},
-    {"rl", 0, optRightLogic, Argkit_StringValue, 0},
-    {"sf", 0, optStaticFriction, Argkit_DoubleValue, 0},
-    {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
-    {"threads", 0, optThreads, Argkit_IntValue, 0},
     {"trails", 't', optTrails, Argkit_NoValue, Argkit_Negatable},
-    {"version", 'v', optVersion, Argkit_NoValue, 0},
     {"xrm", 0, optXrm, Argkit_StringValue, 0},
 };
-static_assert(sizeof option_table / sizeof option_table[0] == option_count,
-              "option_count must be the number of rows of option_table");
+static_assert(in_name_order(own_rows), "own option rows must be in name order");
+
+constexpr auto rows = merge_option_rows(shared_option_rows, own_rows);
+static_assert(rows.size() == option_count, "option_count must be the number of rows");
+
+}  // namespace
+
+const Argkit_Spec *const option_table = rows.data();
 
 const char program_version[] = "0.9";
 
@@ -95,8 +87,8 @@ void write_version(FILE *f)
     std::fputs(legal_notice, f);
 }
 
-void write_usage(FILE *f, const char *program)
+void write_usage(FILE *f, const char *program, const char *operands)
 {
-    std::fprintf(f, "Usage: %s [OPTION]...\nTry `%s --help' for more information.\n",
-                 program, program);
+    std::fprintf(f, "Usage: %s [OPTION]...%s\nTry `%s --help' for more information.\n",
+                 program, operands, program);
 }

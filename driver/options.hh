@@ -1,6 +1,7 @@
-// The program's command-line options as data: the option table that Argkit
-// reads (rows in search order, which decides some abbreviations), the ids
-// its rows return, and the help, version and usage texts.
+// The program's command-line options as data: the rows both programs take,
+// the option table that Argkit reads (rows in search order, which decides
+// some abbreviations), the ids its rows return, and the help, version and
+// usage texts.
 #ifndef XTINKERBOT_DRIVER_OPTIONS_HH
 #define XTINKERBOT_DRIVER_OPTIONS_HH
 
@@ -30,13 +31,36 @@ enum OptionId {
     optThreads = 318
 };
 
+// The rows both programs take, in search order: it decides that -s means
+// -sf.  Each program's table is these with its own rows merged in
+// (driver/option_rows.hh); Argkit adds Argkit_NeedsValue to its copy of
+// every row with a value kind and no Argkit_MayHaveValue.
+inline constexpr Argkit_Spec shared_option_rows[] = {
+    {"af", 0, optAngularFriction, Argkit_DoubleValue, 0},
+    {"angular-friction", 0, optAngularFriction, Argkit_DoubleValue, 0},
+    {"cross-logic", 'x', optCrossLogic, Argkit_NoValue, Argkit_Negatable},
+    {"df", 0, optDynamicFriction, Argkit_DoubleValue, 0},
+    {"dynamic-friction", 0, optDynamicFriction, Argkit_DoubleValue, 0},
+    {"friction", 'f', optFriction, Argkit_DoubleValue, 0},
+    {"lights", 'l', optLights, Argkit_DoubleValue, Argkit_MayHaveValue | Argkit_Negatable},
+    {"left-logic", 0, optLeftLogic, Argkit_StringValue, 0},
+    {"ll", 0, optLeftLogic, Argkit_StringValue, 0},
+    {"help", 'h', optHelp, Argkit_NoValue, 0},
+    {"output-eps", 'o', optOutputEps, Argkit_StringValue, 0},
+    {"right-logic", 0, optRightLogic, Argkit_StringValue, 0},
+    {"rl", 0, optRightLogic, Argkit_StringValue, 0},
+    {"sf", 0, optStaticFriction, Argkit_DoubleValue, 0},
+    {"static-friction", 0, optStaticFriction, Argkit_DoubleValue, 0},
+    {"threads", 0, optThreads, Argkit_IntValue, 0},
+    {"version", 'v', optVersion, Argkit_NoValue, 0},
+};
+
 const int option_count = 23;
 
-// The rows as written: Argkit normalises the rows it is given in place, so
-// every parser reads a copy (create_option_parser).  The bound is left to
-// the definition, which is sized by its rows and checked against
-// option_count, so a row left out cannot turn into a zero-filled one.
-extern const Argkit_Spec option_table[];
+// The interactive program's table, as merged: Argkit normalises the rows it
+// is given in place, so every parser reads a copy (create_option_parser).
+// Its size is checked against option_count.
+extern const Argkit_Spec *const option_table;
 
 // Prefix classes: '-' introduces short and long options, '+' negated ones.
 const int minus_prefix_class = Argkit_ShortPrefix | Argkit_LongPrefix;
@@ -50,6 +74,8 @@ extern const char shared_options_help[];
 
 void write_help(FILE *f, const char *program);
 void write_version(FILE *f);
-void write_usage(FILE *f, const char *program);
+// The two usage lines of either program: operands is what follows
+// "[OPTION]..." on the first (nothing for the interactive program).
+void write_usage(FILE *f, const char *program, const char *operands = "");
 
 #endif

@@ -67,8 +67,11 @@ SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli
     }
 }
 
-static void apply_option(int id, const Argkit_Context *cli, StartupSettings &settings)
+// The interactive program's handler; it refuses nothing: a bad -o has been
+// reported and the old pattern stays, and the program goes on.
+static bool apply_option(int id, const Argkit_Context *cli, void *context)
 {
+    StartupSettings &settings = *static_cast<StartupSettings *>(context);
     switch (id) {
       case optXrm:
         settings.xrm_lines.push_back(cli->value_text);
@@ -92,14 +95,15 @@ static void apply_option(int id, const Argkit_Context *cli, StartupSettings &set
         settings.show_trails = !cli->is_negated;
         break;
       default:
-        // A refused -o has been reported and the old pattern stays; ids
-        // that no handler claims are ignored.
+        // Ids that no handler claims are ignored.
         apply_simulation_option(id, cli);
         break;
     }
+    return true;
 }
 
-void read_options(Argkit_Context *cli, StartupSettings &settings)
+void read_elements(Argkit_Context *cli, OptionHandler handle, void *context,
+                   const char *operands)
 {
     for (;;) {
         int r = Argkit_ParseNext(cli);
@@ -107,13 +111,17 @@ void read_options(Argkit_Context *cli, StartupSettings &settings)
             return;
         if (r == Argkit_Operand)
             handle_operand(cli->value_text);
-        else if (r == Argkit_Invalid) {
-            // Argkit has already said what was wrong.
-            write_usage(stderr, program_name);
+        else if (r == Argkit_Invalid || (r > 0 && !handle(r, cli, context))) {
+            // Argkit or the handler has already said what was wrong.
+            write_usage(stderr, program_name, operands);
             std::exit(1);
-        } else if (r > 0)
-            apply_option(r, cli, settings);
+        }
     }
+}
+
+void read_options(Argkit_Context *cli, StartupSettings &settings)
+{
+    read_elements(cli, apply_option, &settings, "");
 }
 
 // Argkit normalises the rows it is given in place.  Each parser gets a copy

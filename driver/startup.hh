@@ -17,8 +17,20 @@
 // status 1 after a bad option.
 void read_command_line(int argc, char **argv, StartupSettings &settings);
 
-// The option loop on its own, over a parser already created with the
+// A program's handler of the options it was given: false when it refused
+// the value, which it has reported.  context is the program's settings.
+typedef bool (*OptionHandler)(int id, const Argkit_Context *cli, void *context);
+
+// The option loop of both programs, over a parser already created with the
 // program's option table and prefix characters; the_world must exist.
+// Every element is read left to right: operands go to the operand handler,
+// options to the program's handler.  After a bad option (Argkit's message,
+// or a value the handler refused) it writes the usage text, with the
+// program's operands after "[OPTION]...", and exits with status 1.
+void read_elements(Argkit_Context *cli, OptionHandler handle, void *context,
+                   const char *operands);
+
+// The loop with the interactive program's handler.
 void read_options(Argkit_Context *cli, StartupSettings &settings);
 
 // A parser over a copy of the given table with the prefix characters '-'
