@@ -32,6 +32,10 @@
 #                         safe) and wait up to
 #                         30 s for its window to be mapped; fails the
 #                         test if none appears
+#   xt_wait_vehicles FILE wait up to 30 s for a frame with vehicles and a
+#                         light (more than 50 red and 20 yellow pixels);
+#                         FILE gets it, XT_RED and XT_YELLOW its counts;
+#                         false if none came
 #   xt_wait_drawn         wait up to 30 s for a first frame (anything
 #                         drawn on the black background)
 #   xt_wait_still FILE    wait until the picture stands still (a pause has
@@ -180,6 +184,20 @@ xt_start() {
 
 # xt_wait_drawn: waits (up to 30 s) until the window shows something
 # other than the black background, the sign of a first frame.
+XT_RED=0
+XT_YELLOW=0
+xt_wait_vehicles() {
+    local i
+    for i in $(seq 30); do
+        xt_screenshot "$1"
+        XT_RED=$(xt_count_colour "$1" red)
+        XT_YELLOW=$(xt_count_colour "$1" yellow)
+        [ "$XT_RED" -gt 50 ] && [ "$XT_YELLOW" -gt 20 ] && return 0
+        sleep 1
+    done
+    return 1
+}
+
 xt_wait_drawn() {
     local i
     for i in $(seq 60); do

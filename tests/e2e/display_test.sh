@@ -17,15 +17,8 @@ XT_STATUS=$?
 
 # Polls: on a loaded machine the first frame may take a while.
 frame_has_vehicles() {
-    local red yellow i
-    for i in $(seq 30); do
-        xt_screenshot "$XT_TMP/$1.png"
-        red=$(xt_count_colour "$XT_TMP/$1.png" red)
-        yellow=$(xt_count_colour "$XT_TMP/$1.png" yellow)
-        [ "$red" -gt 50 ] && [ "$yellow" -gt 20 ] && return 0
-        sleep 1
-    done
-    fail "$1: too few red ($red) or yellow ($yellow) pixels"
+    xt_wait_vehicles "$XT_TMP/$1.png" \
+        || fail "$1: too few red ($XT_RED) or yellow ($XT_YELLOW) pixels"
 }
 
 for option in -db +db -double-buffer; do

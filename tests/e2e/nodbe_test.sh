@@ -8,13 +8,9 @@ xdpyinfo -queryExtensions | grep -q DOUBLE-BUFFER \
 
 xt_start -db l v2a v3b
 # Polls: on a loaded machine the first frame may take a while.
-for i in $(seq 30); do
-    xt_screenshot "$XT_TMP/frame.png"
-    red=$(xt_count_colour "$XT_TMP/frame.png" red)
-    yellow=$(xt_count_colour "$XT_TMP/frame.png" yellow)
-    [ "$red" -gt 50 ] && [ "$yellow" -gt 20 ] && break
-    sleep 1
-done
+xt_wait_vehicles "$XT_TMP/frame.png"
+red=$XT_RED
+yellow=$XT_YELLOW
 [ "$red" -gt 50 ] || fail "too few red pixels ($red)"
 [ "$yellow" -gt 20 ] || fail "too few yellow pixels ($yellow)"
 xt_key q

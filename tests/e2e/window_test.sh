@@ -29,13 +29,9 @@ printf '%s\n' "$info" | grep -q 'Border width: 0$' || fail "border is not 0"
 
 # A frame: red vehicles and a yellow light on black (polled: on a loaded
 # machine the first frame may take a while).
-for i in $(seq 30); do
-    xt_screenshot "$XT_TMP/frame.png"
-    red=$(xt_count_colour "$XT_TMP/frame.png" red)
-    yellow=$(xt_count_colour "$XT_TMP/frame.png" yellow)
-    [ "$red" -gt 50 ] && [ "$yellow" -gt 20 ] && break
-    sleep 1
-done
+xt_wait_vehicles "$XT_TMP/frame.png"
+red=$XT_RED
+yellow=$XT_YELLOW
 black=$(xt_count_colour "$XT_TMP/frame.png" black)
 [ "$red" -gt 50 ] || fail "too few red pixels in the frame: $red"
 [ "$yellow" -gt 20 ] || fail "too few yellow pixels in the frame: $yellow"
