@@ -264,17 +264,29 @@ void World::collide_all_pairs()
     }
 }
 
-// False, before anything collided, when the grid cannot be used.
+// False, before anything collided, when the grid cannot be used.  The
+// set-up reads as its steps: measure the bodies, choose the cell width and
+// the table it wraps onto, sort the bodies into cells.
 bool World::collide_near_pairs()
 {
-    Grid grid;
-    if (!bin_colliders(grid))
+    Bounds bounds;
+    if (!measure_colliders(bounds))
         return false;
+    // Fewer than two candidates, or radii so negative that no sum of two
+    // can reach a distance: nothing collides.
+    if (bounds.count < 2 || bounds.rmax < 0)
+        return true;
+    double cell;
+    if (!cell_width(bounds, cell))
+        return false;
+    double scale = 1 / cell;
+    TableSize table = table_size(bounds, scale);
+    sort_into_cells(bounds, scale, table);
     for (int i = 0; i < _colliders.size(); i++) {
         if (i % bodies_per_break == bodies_per_break - 1 && take_break())
             break;
         if (_colliders.begin()[i].cell >= 0)
-            collide_with_neighbours(i, grid);
+            collide_with_neighbours(i, table);
     }
     return true;
 }
@@ -288,67 +300,77 @@ static int wrap_size(double n)
     return size;
 }
 
-// Fills _colliders and sorts the bodies that can collide into grid cells.
-// A body with a non-finite coordinate passes no pair test as long as every
-// sum of two radii is finite, so it stays out of the grid; a non-finite
-// radius, or coordinates too far apart for their difference to be finite,
-// leave the pass to the plain algorithm (false).
-bool World::bin_colliders(Grid &grid)
+// Fills _colliders, one for each colliding body, and measures the bodies
+// the grid will hold (cell 0 until sorted).  A body with a non-finite
+// coordinate passes no pair test as long as every sum of two radii is
+// finite, so it stays out of the grid (cell -1); a non-finite radius leaves
+// the pass to the plain algorithm (false).
+bool World::measure_colliders(Bounds &bounds)
 {
     const double inf = std::numeric_limits<double>::infinity();
-    double x0 = inf, y0 = inf, x1 = -inf, y1 = -inf, rmax = -inf;
-    int m = 0;
+    bounds = Bounds{inf, inf, -inf, -inf, -inf, 0};
     _colliders.clear();
     for (Body *b : _colliding) {
         Collider c{b->x(), b->y(), b->radius(), b->collision_group(), -1};
         if (c.group > 0) {
             if (!std::isfinite(c.r))
                 return false;
-            rmax = std::max(rmax, c.r);
+            bounds.rmax = std::max(bounds.rmax, c.r);
             if (std::isfinite(c.x) && std::isfinite(c.y)) {
                 c.cell = 0;
-                m++;
-                x0 = std::min(x0, c.x);
-                x1 = std::max(x1, c.x);
-                y0 = std::min(y0, c.y);
-                y1 = std::max(y1, c.y);
+                bounds.count++;
+                bounds.x0 = std::min(bounds.x0, c.x);
+                bounds.x1 = std::max(bounds.x1, c.x);
+                bounds.y0 = std::min(bounds.y0, c.y);
+                bounds.y1 = std::max(bounds.y1, c.y);
             }
         }
         _colliders.push_back(c);
     }
-    Collider *cs = _colliders.begin();
-    int n = _colliders.size();
-    // Fewer than two candidates, or radii so negative that no sum of two
-    // can reach a distance: nothing collides.
-    if (m < 2 || rmax < 0) {
-        for (int i = 0; i < n; i++)
-            cs[i].cell = -1;
-        return true;
-    }
-    double needed = 2 * rmax * cell_margin;
-    double extent = std::max(x1 - x0, y1 - y0);
+    return true;
+}
+
+// Cells as narrow as the widest pair allows, wider only where there would
+// be more than max_cell_number across the extent.  False when the widest
+// pair or the extent is not finite: coordinates too far apart for their
+// difference to be finite.
+bool World::cell_width(const Bounds &bounds, double &cell)
+{
+    double needed = 2 * bounds.rmax * cell_margin;
+    double extent = std::max(bounds.x1 - bounds.x0, bounds.y1 - bounds.y0);
     if (!std::isfinite(needed) || !std::isfinite(extent))
         return false;
+    cell = std::max(std::max(needed, extent / max_cell_number), 1e-290);
+    return true;
+}
 
-    // Cells as narrow as the widest pair allows (wider where there would be
-    // too many across the extent), wrapped onto a table of at most about 16
-    // cells per body: a crowd keeps narrow cells however far a few bodies
-    // wander, and those few share cells with bodies far too distant to pass
-    // the pair test.
-    double cell = std::max(std::max(needed, extent / max_cell_number), 1e-290);
-    double scale = 1 / cell;
-    int limit = std::min(max_table_side, wrap_size(4 * std::sqrt((double) m)));
-    grid.columns = std::min(limit, wrap_size((x1 - x0) * scale + 1));
-    grid.shift = 0;
-    while ((1 << grid.shift) < grid.columns)
-        grid.shift++;
-    grid.rows = std::min(limit, wrap_size((y1 - y0) * scale + 1));
-    int cells = grid.columns * grid.rows;
-    _cell_start.reserve(limit * limit + 1);
+// The cells wrap onto a table of at most about 16 cells per body: a crowd
+// keeps narrow cells however far a few bodies wander, and those few share
+// cells with bodies far too distant to pass the pair test.
+World::TableSize World::table_size(const Bounds &bounds, double scale)
+{
+    TableSize table;
+    table.limit = std::min(max_table_side, wrap_size(4 * std::sqrt((double) bounds.count)));
+    table.columns = std::min(table.limit, wrap_size((bounds.x1 - bounds.x0) * scale + 1));
+    table.shift = 0;
+    while ((1 << table.shift) < table.columns)
+        table.shift++;
+    table.rows = std::min(table.limit, wrap_size((bounds.y1 - bounds.y0) * scale + 1));
+    return table;
+}
+
+// A counting sort of the bodies in the grid into _sorted by cell: count
+// each cell's bodies, turn the counts into starts, place the bodies.
+void World::sort_into_cells(const Bounds &bounds, double scale, const TableSize &table)
+{
+    Collider *cs = _colliders.begin();
+    int n = _colliders.size();
+    int cells = table.columns * table.rows;
+    _cell_start.reserve(table.limit * table.limit + 1);
     _cell_start.clear();
     _cell_start.resize(cells + 1, 0);
     _sorted.reserve(n);
-    _sorted.resize(m, Collider());
+    _sorted.resize(bounds.count, CellEntry());
     _candidates.reserve(n + 1);  // every other body, and one spare write
     _candidates.resize(n + 1, 0);
 
@@ -356,25 +378,21 @@ bool World::bin_colliders(Grid &grid)
     for (int i = 0; i < n; i++) {
         if (cs[i].cell < 0)
             continue;
-        long long cx = (long long) ((cs[i].x - x0) * scale);
-        long long cy = (long long) ((cs[i].y - y0) * scale);
-        cs[i].cell = (int) (cy & (grid.rows - 1)) << grid.shift | (int) (cx & (grid.columns - 1));
+        long long cx = (long long) ((cs[i].x - bounds.x0) * scale);
+        long long cy = (long long) ((cs[i].y - bounds.y0) * scale);
+        cs[i].cell = (int) (cy & (table.rows - 1)) << table.shift
+                     | (int) (cx & (table.columns - 1));
         start[cs[i].cell]++;
     }
     for (int c = 1; c < cells; c++)
         start[c] += start[c - 1];
-    start[cells] = m;
-    // Filled from the back, so each cell lists its bodies in ascending
-    // order and start[c] ends up at the cell's first entry.  An entry's
-    // `cell' holds the body's index in _colliding.
-    Collider *sorted = _sorted.begin();
+    start[cells] = bounds.count;
+    // Placed from the back, so each cell lists its bodies in ascending
+    // order and start[c] ends up at the cell's first entry.
+    CellEntry *sorted = _sorted.begin();
     for (int i = n - 1; i >= 0; i--)
-        if (cs[i].cell >= 0) {
-            Collider &e = sorted[--start[cs[i].cell]];
-            e = cs[i];
-            e.cell = i;
-        }
-    return true;
+        if (cs[i].cell >= 0)
+            sorted[--start[cs[i].cell]] = CellEntry{cs[i].x, cs[i].y, cs[i].r, cs[i].group, i};
 }
 
 // Appends to js, from cells first to last of one row, the index of every
@@ -383,14 +401,14 @@ bool World::bin_colliders(Grid &grid)
 // or overwritten by the next.
 int World::near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const
 {
-    const Collider *sorted = _sorted.begin();
+    const CellEntry *sorted = _sorted.begin();
     const int *start = _cell_start.begin();
     int end = start[last + 1];
     for (int k = start[first]; k < end; k++) {
-        const Collider &b = sorted[k];
+        const CellEntry &b = sorted[k];
         bool near = std::fabs(a.x - b.x) + std::fabs(a.y - b.y) <= a.r + b.r;
-        js[count] = b.cell;
-        count += (b.cell > i) & (a.group == b.group) & near;
+        js[count] = b.body;
+        count += (b.body > i) & (a.group == b.group) & near;
     }
     return count;
 }
@@ -400,27 +418,28 @@ int World::near_in_cells(const Collider &a, int i, int first, int last, int *js,
 // that passes the pair test, in ascending order of index.  Inside the
 // table the three cells of a row are adjacent in _sorted; at its edges
 // the row wraps.
-void World::collide_with_neighbours(int i, const Grid &grid)
+void World::collide_with_neighbours(int i, const TableSize &table)
 {
     const Collider &a = _colliders.begin()[i];
-    int cx = a.cell & (grid.columns - 1), cy = a.cell >> grid.shift;
+    int cx = a.cell & (table.columns - 1), cy = a.cell >> table.shift;
     int *js = _candidates.begin();
     int count = 0;
     for (int dy = -1; dy <= 1; dy++) {
-        int row = ((cy + dy) & (grid.rows - 1)) * grid.columns;
+        int row = ((cy + dy) & (table.rows - 1)) * table.columns;
         if (cx == 0) {
             count = near_in_cells(a, i, row, row + 1, js, count);
-            count = near_in_cells(a, i, row + grid.columns - 1, row + grid.columns - 1, js, count);
-        } else if (cx == grid.columns - 1) {
+            count = near_in_cells(a, i, row + table.columns - 1, row + table.columns - 1, js, count);
+        } else if (cx == table.columns - 1) {
             count = near_in_cells(a, i, row, row, js, count);
             count = near_in_cells(a, i, row + cx - 1, row + cx, js, count);
         } else {
             count = near_in_cells(a, i, row + cx - 1, row + cx + 1, js, count);
         }
     }
-    for (int k = 1; k < count; k++)  // a handful: insertion sort
-        for (int l = k; l > 0 && js[l - 1] > js[l]; l--)
-            std::swap(js[l - 1], js[l]);
+    // The cells' runs of ascending indexes, merged.  Usually a handful, but
+    // in a pile-up nearly every body is near: std::sort stays O(k log k)
+    // (and sorts a handful by insertion, as it did by hand).
+    std::sort(js, js + count);
     Body *body = _colliding[i];
     for (int k = 0; k < count; k++)
         body->collide(_colliding[js[k]]);

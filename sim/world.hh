@@ -105,16 +105,32 @@ class World {
     ~World();
 
   private:
-    // Position, radius and group of one colliding body, for the grid.
+    // Position, radius and group of one colliding body, in the order of
+    // _colliding, and the cell of the grid it falls in.
     struct Collider {
         double x, y, r;
         int group;
         int cell;  // -1: can collide with nothing
     };
-    // The size of the table the grid is wrapped onto: powers of two.
-    struct Grid {
+    // One body in the grid's cell order: what the pair test needs of it,
+    // and which body it is.
+    struct CellEntry {
+        double x, y, r;
+        int group;
+        int body;  // index in _colliding and _colliders
+    };
+    // The bodies the grid holds: the box around them, how many there are
+    // and the largest radius of a colliding body.
+    struct Bounds {
+        double x0, y0, x1, y1;
+        double rmax;
+        int count;
+    };
+    // The table the grid's cells are wrapped onto: powers of two a side.
+    struct TableSize {
         int columns, rows;
         int shift;  // columns is 1 << shift
+        int limit;  // the largest side for this many bodies
     };
 
     double _static_friction;
@@ -131,7 +147,7 @@ class World {
     // Scratch of the collision grid, kept so that a pass allocates nothing.
     Vector<Collider> _colliders;
     Vector<int> _cell_start;   // cell c holds _sorted[start[c], start[c+1])
-    Vector<Collider> _sorted;  // by cell, ascending index within a cell
+    Vector<CellEntry> _sorted;  // by cell, ascending body within a cell
     Vector<int> _candidates;
 
     // Which runs of the body list step side by side, worked out again when
@@ -158,9 +174,12 @@ class World {
     void sort_bodies();
     void collide_all_pairs();
     bool collide_near_pairs();
-    bool bin_colliders(Grid &grid);
+    bool measure_colliders(Bounds &bounds);
+    static bool cell_width(const Bounds &bounds, double &cell);
+    static TableSize table_size(const Bounds &bounds, double scale);
+    void sort_into_cells(const Bounds &bounds, double scale, const TableSize &table);
     int near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const;
-    void collide_with_neighbours(int i, const Grid &grid);
+    void collide_with_neighbours(int i, const TableSize &table);
 };
 
 extern World *the_world;
