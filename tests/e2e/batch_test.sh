@@ -7,10 +7,7 @@
 XT_NO_SERVER=1
 XT_RUN_SECONDS=30
 . "$(dirname "$0")/common.sh"
-bin=$(cd "$(dirname "$XT_BIN")" && pwd)/xtinkerbot-batch
-[ -x "$bin" ] || bin=${XT_BUILD_DIR:-}/xtinkerbot-batch
-[ -x "$bin" ] || fail "no xtinkerbot-batch next to $XT_BIN"
-XT_BIN=$bin
+xt_use_batch
 
 bodies="v2a v2b v3a v3b l2a l2b"
 

@@ -60,6 +60,8 @@
 #   fail MSG...           report the failure (with the program's stderr) and
 #                         exit 1
 #   pass MSG...           report success and exit 0
+#   xt_use_batch          make XT_BIN the batch runner beside the program
+#                         (or in XT_BUILD_DIR); fails the test if none is
 #   xt_failed MSG...      report a failure and go on
 #   xt_expect_status WHAT EXPECTED
 #                         xt_failed unless XT_STATUS is EXPECTED
@@ -106,6 +108,14 @@ fail() {
 pass() {
     echo "PASS: $*"
     exit 0
+}
+
+xt_use_batch() {
+    local bin
+    bin=$(cd "$(dirname "$XT_BIN")" && pwd)/xtinkerbot-batch
+    [ -x "$bin" ] || bin=${XT_BUILD_DIR:-}/xtinkerbot-batch
+    [ -x "$bin" ] || fail "no xtinkerbot-batch next to $XT_BIN"
+    XT_BIN=$bin
 }
 
 xt_failed() {
