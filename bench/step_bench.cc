@@ -377,7 +377,7 @@ BENCHMARK(BM_CollisionMath)->Args({1000, 640})->Args({1000, 1920})->Unit(benchma
 void collide_bench(benchmark::State &state, bool indexed)
 {
     World *w = world_of(state.range(0), window_width(state));
-    w->set_indexed(indexed);
+    w->set_reference(!indexed);
     for (auto _ : state)
         w->collide_pairs();
     state.counters["near_pairs"] = near_pairs(w);

@@ -57,7 +57,7 @@ int main(int argc, char **argv)
     TraceWriter trace;
     if (settings.trace_name && !trace.open(settings.trace_name))
         return 1;
-    the_world->set_indexed(!settings.reference);
+    the_world->set_reference(settings.reference);
 
     View view(settings.width, settings.height);
     // Without -seed the generator starts as the interactive program's

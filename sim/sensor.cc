@@ -83,9 +83,9 @@ static bool carried(int k, Body *const *bodies, const Light *const *lights,
 
 double Sensor::read(const Vehicle *vehicle) const
 {
-    World *world = vehicle->world();
-    if (!world->indexed())
+    if (vehicle->reference())
         return read_every_body(vehicle);
+    World *world = vehicle->world();
     double h = vehicle->heading();
     // The mount turned by the heading (rotate_polar, bit for bit), keeping
     // the cosine and sine of its direction.

@@ -9,7 +9,7 @@
 // length and direction computed once, passes over lights that lie surely on
 // the blind side, and computes no directions at all for a field that takes
 // every direction.  The readings are bit for bit those of the plain
-// algorithm, which an unindexed world still runs.
+// algorithm, which a world of reference algorithms still runs.
 #ifndef XTINKERBOT_SIM_SENSOR_HH
 #define XTINKERBOT_SIM_SENSOR_HH
 

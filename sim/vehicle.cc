@@ -186,7 +186,7 @@ void Vehicle::collide(Body *other)
     double beta = std::atan2(r.y, r.x);
     double theta = std::atan2(dy, dx) - beta;
     Point along, across;
-    if (_world && !_world->indexed()) {  // the plain algorithm
+    if (reference()) {  // the plain algorithm
         along = rotate_polar(Point(std::cos(theta) * s, 0), theta + beta);
         across = rotate_polar(Point(std::sin(theta) * s, 0), theta + beta - M_PI / 2);
     } else {
@@ -242,7 +242,7 @@ void Vehicle::compute_drives()
 // NaN drive counts as non-zero and propagates.
 Point Vehicle::apply_drives(double &torque)
 {
-    if (!_world->indexed())
+    if (reference())
         return apply_drives_plain(torque);
     Point force(0, 0);
     _force_total = 0;

@@ -14,6 +14,7 @@
 #include "lib/point.hh"
 #include "lib/vector.hh"
 #include "sim/body.hh"
+#include "sim/world.hh"
 
 class Actuator;
 class Light;
@@ -55,6 +56,9 @@ class Vehicle : public Body {
     double width() const { return _width; }
     const Vector<Point> &trail() const { return _trail; }
     World *world() const { return _world; }
+    // Whether the vehicle's world runs the reference algorithms; the one
+    // place the hot paths read the switch.  False outside a world.
+    bool reference() const { return _world && _world->reference(); }
     // The readings and bound variables of the latest step.
     const Vector<double> &values() const { return _values; }
     // The clamped drive of each actuator in the latest step; empty before one.

@@ -54,9 +54,9 @@ const int default_parallel_minimum = 1024;
 
 World::World()
     : _static_friction(0.2), _dynamic_friction(0.2), _angular_friction(0.3),
-      _angular_damping(1.0), _held(nullptr), _indexed(true), _generation(0), _threads(1),
+      _angular_damping(1.0), _held(nullptr), _reference(false), _generation(0), _threads(1),
       _parallel_minimum(default_parallel_minimum), _parallel_steps(0), _pool(nullptr),
-      _plan_valid(false), _plan_generation(0), _plan_threads(0), _plan_indexed(false),
+      _plan_valid(false), _plan_generation(0), _plan_threads(0), _plan_reference(false),
       _plan_minimum(0), _work_break(nullptr)
 {
 }
@@ -151,16 +151,16 @@ void World::step()
 void World::plan_parallel_step()
 {
     if (_plan_valid && _plan_generation == _generation && _plan_threads == _threads
-        && _plan_indexed == _indexed && _plan_minimum == _parallel_minimum)
+        && _plan_reference == _reference && _plan_minimum == _parallel_minimum)
         return;
     _plan_valid = true;
     _plan_generation = _generation;
     _plan_threads = _threads;
-    _plan_indexed = _indexed;
+    _plan_reference = _reference;
     _plan_minimum = _parallel_minimum;
     _runs.clear();
-    // The unindexed world is the reference: it keeps the plain loop.
-    if (_threads < 2 || !_indexed || !vehicles_independent())
+    // The reference world keeps the plain loop.
+    if (_threads < 2 || _reference || !vehicles_independent())
         return;
     int n = _bodies.size();
     for (int i = 0; i < n;) {
@@ -239,7 +239,7 @@ void World::collide_pairs()
 {
     if (_colliding.size() < 2)
         return;
-    if (!_indexed || _colliding.size() < grid_threshold || !collide_near_pairs())
+    if (_reference || _colliding.size() < grid_threshold || !collide_near_pairs())
         collide_all_pairs();
 }
 

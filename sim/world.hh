@@ -7,9 +7,10 @@
 // Two indexes keep large worlds fast without changing a single bit of the
 // results: per radiation kind, the list of emitting bodies in world order
 // (sensors visit only those), and a uniform grid that finds the pairs that
-// may collide.  set_indexed(false) switches both off, and the vehicles'
-// cached geometry with them, leaving the straightforward algorithms; tests
-// run the two side by side.
+// may collide; vehicles and sensors take arithmetic shortcuts that give the
+// same bits.  set_reference(true) switches all of it off and runs the
+// straightforward reference algorithms, which tests (and the batch
+// runner's -reference) run beside the fast ones.
 //
 // With more than one thread, the vehicles of a step are stepped side by
 // side when nothing one of them changes can reach another within the step:
@@ -82,8 +83,10 @@ class World {
     // Rebuilt after the body list changes.
     const Emitters &emitters(int kind);
 
-    bool indexed() const { return _indexed; }
-    void set_indexed(bool on) { _indexed = on; }
+    // The straightforward algorithms everywhere: no indexes, no shortcuts.
+    // Hot paths read it through Vehicle::reference().
+    bool reference() const { return _reference; }
+    void set_reference(bool on) { _reference = on; }
 
     // Threads that step vehicles, the caller's included; 1 is the
     // sequential program.  Values below 1 count as 1.
@@ -141,7 +144,7 @@ class World {
     Vector<Body *> _colliding;  // collision_group > 0, in order of addition
 
     Body *_held;
-    bool _indexed;
+    bool _reference;
     unsigned _generation;  // changes whenever _bodies does
     Vector<Emitters *> _emitter_lists;
     // Scratch of the collision grid, kept so that a pass allocates nothing.
@@ -162,7 +165,7 @@ class World {
     bool _plan_valid;
     unsigned _plan_generation;  // of the body list the plan was made for
     int _plan_threads;
-    bool _plan_indexed;
+    bool _plan_reference;
     int _plan_minimum;
     Vector<Run> _runs;          // empty: step sequentially
     Vector<int> _sensed_kinds;  // scratch of plan_parallel_step

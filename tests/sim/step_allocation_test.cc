@@ -89,7 +89,7 @@ TEST(StepAllocationTest, IndexedWorldsAllocateNothingEither)
         w.add_body(v);
     }
     w.add_body(new Light(Point(0, 0), 1, -M_PI, M_PI, 8));
-    ASSERT_TRUE(w.indexed());
+    ASSERT_FALSE(w.reference());
     View view(250, 250);
     w.scatter(true, false, &view);
     EXPECT_EQ(0, steady_state_allocations(w));

@@ -1,9 +1,9 @@
 // The world's indexes (emitters by kind, the collision grid), the
-// vehicles' cached geometry and the threads that step vehicles side by side
-// must not change one bit of a run.  Each test builds identical worlds,
-// switches the indexes off in one, runs them side by side and compares
-// every position, velocity, heading, spin and reading exactly after every
-// step.
+// arithmetic shortcuts of vehicles and sensors, and the threads that step
+// vehicles side by side must not change one bit of a run.  Each test
+// builds identical worlds, switches one to the reference algorithms, runs
+// them side by side and compares every position, velocity, heading, spin
+// and reading exactly after every step.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -117,7 +117,7 @@ class Twins {
     {
         if (!the_catalogue)
             build_catalogue();
-        _plain.set_indexed(false);
+        _plain.set_reference(true);
         for (int n : threads) {
             World *w = keep(new World);
             w->set_threads(n);
@@ -235,8 +235,8 @@ TEST_P(WorldIndexTest, IndexedRunIsBitIdenticalToThePlainOne)
 {
     const Scenario &s = GetParam();
     Twins twins(s);
-    ASSERT_TRUE(twins.indexed().indexed());
-    ASSERT_FALSE(twins.plain().indexed());
+    ASSERT_FALSE(twins.indexed().reference());
+    ASSERT_TRUE(twins.plain().reference());
     ASSERT_EQ("", difference(twins.indexed(), twins.plain())) << "after scatter";
 
     const int steps = 2000;
@@ -308,7 +308,7 @@ TEST(ThreadedStepTest, LightsBetweenVehiclesStepInTheirPlace)
     if (!the_catalogue)
         build_catalogue();
     World &plain = lasting_world(), &threaded = lasting_world();
-    plain.set_indexed(false);
+    plain.set_reference(true);
     threaded.set_threads(3);
     threaded.set_parallel_minimum(4);
     const char *kinds[] = {"v2a", "v3b", "v1p", "v2bp"};
@@ -439,7 +439,7 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
         std::vector<Marker *> bodies = layout(kind, rng, &log);
         World &indexed = *keep(new World);
         World &plain = *keep(new World);
-        plain.set_indexed(false);
+        plain.set_reference(true);
         for (World *w : {&indexed, &plain}) {
             for (Marker *m : bodies)
                 w->add_body(m);
@@ -487,7 +487,7 @@ TEST(CollisionGridTest, StoppedPassCollidesAPrefixOfThePairs)
         bodies.push_back(keep(new Marker(i, Point(20 * (i % 40), 20 * (i / 40)), 10, 1, &log)));
     for (bool indexed : {true, false}) {
         World &w = lasting_world();
-        w.set_indexed(indexed);
+        w.set_reference(!indexed);
         for (Marker *m : bodies)
             w.add_body(m);
         log.clear();
@@ -545,7 +545,7 @@ TEST(SensorShortcutTest, AllRoundFieldsReadAsThePlainAlgorithm)
             w.add_body(keep(new Light(c.light, 1, -M_PI, M_PI, 8)));
             v->place(c.vehicle, c.heading);
             double fast = sensor->read(v);
-            w.set_indexed(false);
+            w.set_reference(true);
             double plain = sensor->read(v);
             EXPECT_TRUE(same_bits(fast, plain))
                 << "field [" << f.min << ", " << f.max << "], vehicle (" << c.vehicle.x << ", "
@@ -585,7 +585,7 @@ TEST(SensorShortcutTest, BlindSidesReadAsThePlainAlgorithm)
                                       + polar_point(50, h + edge + sign * offset);
                         w.add_body(keep(new Light(light, 1, -M_PI, M_PI, 8)));
                         double fast = sensor->read(v);
-                        w.set_indexed(false);
+                        w.set_reference(true);
                         double plain = sensor->read(v);
                         ASSERT_TRUE(same_bits(fast, plain))
                             << "field [" << f.min << ", " << f.max << "], heading " << h
