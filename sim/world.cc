@@ -291,6 +291,16 @@ bool World::collide_near_pairs()
     return true;
 }
 
+// Up to this many near partners are put in order by insertion.
+const int small_sort = 16;
+
+static void insertion_sort(int *js, int count)
+{
+    for (int k = 1; k < count; k++)
+        for (int l = k; l > 0 && js[l - 1] > js[l]; l--)
+            std::swap(js[l - 1], js[l]);
+}
+
 // The power of two at or above n, and at least 4.
 static int wrap_size(double n)
 {
@@ -436,10 +446,13 @@ void World::collide_with_neighbours(int i, const TableSize &table)
             count = near_in_cells(a, i, row + cx - 1, row + cx + 1, js, count);
         }
     }
-    // The cells' runs of ascending indexes, merged.  Usually a handful, but
-    // in a pile-up nearly every body is near: std::sort stays O(k log k)
-    // (and sorts a handful by insertion, as it did by hand).
-    std::sort(js, js + count);
+    // The cells' runs of ascending indexes, merged.  Usually a handful,
+    // sorted by insertion; in a pile-up nearly every body is near, and
+    // std::sort stays O(k log k).
+    if (count <= small_sort)
+        insertion_sort(js, count);
+    else
+        std::sort(js, js + count);
     Body *body = _colliding[i];
     for (int k = 0; k < count; k++)
         body->collide(_colliding[js[k]]);
