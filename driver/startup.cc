@@ -127,10 +127,11 @@ void read_options(Argkit_Context *cli, StartupSettings &settings)
 // Argkit normalises the rows it is given in place.  Each parser gets a copy
 // of its own, so the tables stay as written and no parser depends on which
 // was made first.  The copies live until the process ends, like the argv
-// the parsers point into, and stay reachable for leak checkers.
+// the parsers point into, and stay reachable for leak checkers (the list is
+// never destroyed, or it would let go of them before the check at exit).
 static Argkit_Spec *copy_rows(int count, const Argkit_Spec *options)
 {
-    static Vector<Argkit_Spec *> copies;
+    static Vector<Argkit_Spec *> &copies = *new Vector<Argkit_Spec *>;
     Argkit_Spec *rows = new (std::nothrow) Argkit_Spec[count > 0 ? count : 1];
     if (rows) {
         std::copy(options, options + count, rows);
