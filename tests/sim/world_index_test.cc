@@ -416,6 +416,10 @@ std::vector<Marker *> layout(int kind, std::mt19937 &rng, std::vector<std::pair<
                   // out on both sides: cell numbers beyond what rounding allows
             p = Point((i % 4 < 2 ? 1e17 : -1e17) + (i % 2) * 16 + (i / 4) * 1e5, 0);
             break;
+        case 11:  // a pile-up over a few cells: each body's many partners
+                  // come from several cells and must be put in order
+            p = Point(unit(rng) * 30, unit(rng) * 30);
+            break;
         case 9:  // a crowd, and pairs of wanderers far out in every direction
             if (i % 10 < 2) {
                 double far = 1e6 * (1 + i / 10);
@@ -434,7 +438,7 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
 {
     std::mt19937 rng(2024);
     for (int round = 0; round < 400; round++) {
-        int kind = round % 11;
+        int kind = round % 12;
         std::vector<std::pair<int, int>> log;
         std::vector<Marker *> bodies = layout(kind, rng, &log);
         World &indexed = *keep(new World);
@@ -458,6 +462,9 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
         }
         if (kind == 8) {
             EXPECT_GT(log.size(), 5u) << "the thin crowd has touching pairs";
+        }
+        if (kind == 11) {
+            EXPECT_GT(log.size(), bodies.size() * 8) << "bodies have many partners";
         }
         if (kind == 9) {
             auto wanderers = [](const std::pair<int, int> &p) { return p.first % 10 == 0 && p.second == p.first + 1; };
