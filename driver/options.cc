@@ -23,7 +23,7 @@ static_assert(rows.size() == option_count, "option_count must be the number of r
 
 const Argkit_Spec *const option_table = rows.data();
 
-const char program_version[] = "0.9";
+const char program_version[] = XT_VERSION;
 
 // The lines both programs' help texts list; see options.hh.
 const char shared_options_help[] =

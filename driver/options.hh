@@ -66,7 +66,7 @@ extern const Argkit_Spec *const option_table;
 const int minus_prefix_class = Argkit_ShortPrefix | Argkit_LongPrefix;
 const int plus_prefix_class = Argkit_NegShortPrefix | Argkit_NegLongPrefix;
 
-extern const char program_version[];  // "0.9"
+extern const char program_version[];  // project(VERSION) of CMakeLists.txt
 
 // The help lines of the options both programs take, from -h to -threads; the
 // batch runner's help lists them too.
