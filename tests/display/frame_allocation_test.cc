@@ -67,8 +67,7 @@ long steady_frame_allocations(World *world, View *view)
 TEST(FrameAllocation, SteadyFramesAllocateNothing)
 {
     TestXServer server;
-    if (!server.available())
-        GTEST_SKIP() << "Xvfb not available";
+    XT_REQUIRE_SERVER(server);
     Window window = server.map_window(640, 520);
     Palette *palette = new Palette(server.display(), window);
     View *view = new View(palette, window);

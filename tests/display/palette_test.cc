@@ -109,8 +109,7 @@ unsigned long gc_foreground(Display *d, GC gc)
 TEST(PaletteOnServer, AttachingRealisesEveryEntryLaterRequestsAtOnce)
 {
     TestXServer server;
-    if (!server.available())
-        GTEST_SKIP() << "Xvfb not available";
+    XT_REQUIRE_SERVER(server);
     int green = Palette::request_colour(0, 255, 0);
     Window w = server.map_window(50, 50);
     {
@@ -143,8 +142,7 @@ TEST(PaletteOnServer, AttachingRealisesEveryEntryLaterRequestsAtOnce)
 TEST(PaletteOnServer, AttachedBeforeAnyRequestStillGetsTheBackground)
 {
     TestXServer server;
-    if (!server.available())
-        GTEST_SKIP() << "Xvfb not available";
+    XT_REQUIRE_SERVER(server);
     Window w = server.map_window(50, 50);
     IN_FRESH_PROCESS({
         Palette palette(server.display(), w);
@@ -160,8 +158,7 @@ TEST(PaletteOnServer, AttachedBeforeAnyRequestStillGetsTheBackground)
 TEST(PaletteOnServer, IndexOutsideTheTableIsAProgrammingError)
 {
     TestXServer server;
-    if (!server.available())
-        GTEST_SKIP() << "Xvfb not available";
+    XT_REQUIRE_SERVER(server);
     Palette::request_colour(9, 9, 9);
     Window w = server.map_window(50, 50);
     Palette palette(server.display(), w);

@@ -46,8 +46,7 @@ class TrailOnServer : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        if (!server.available())
-            GTEST_SKIP() << "Xvfb not available";
+        XT_REQUIRE_SERVER(server);
         colour = Palette::request_colour(0, 255, 128);
         window = server.map_window(width, height);
         palette = new Palette(server.display(), window);

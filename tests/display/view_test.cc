@@ -188,8 +188,7 @@ class ViewOnServer : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        if (!server.available())
-            GTEST_SKIP() << "Xvfb not available";
+        XT_REQUIRE_SERVER(server);
         red = Palette::request_colour(255, 0, 0);
         window = server.map_window(640, 520);
         palette = new Palette(server.display(), window);
@@ -305,8 +304,7 @@ TEST_F(ViewOnServer, BareViewTouchesNoDrawable)
 TEST(ViewWithoutDbe, DoubleBufferFallsBackToTheWindow)
 {
     TestXServer server({"-extension", "DOUBLE-BUFFER"});
-    if (!server.available())
-        GTEST_SKIP() << "Xvfb not available";
+    XT_REQUIRE_SERVER(server);
     int red = Palette::request_colour(255, 0, 0);
     Window window = server.map_window(200, 100);
     Palette palette(server.display(), window);

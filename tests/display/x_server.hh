@@ -1,12 +1,14 @@
 // A private Xvfb for tests that need a real X server.  Xvfb picks a free
 // display number itself (-displayfd) and is killed when the object goes.
-// available() is false when Xvfb cannot be started; tests then skip.
+// available() is false when Xvfb cannot be started; XT_REQUIRE_SERVER then
+// skips the test, or fails it in CI.
 // The server never resets: a test's own connection may come and go while
 // a program under test is still connecting.
 #ifndef XTINKERBOT_TESTS_DISPLAY_X_SERVER_HH
 #define XTINKERBOT_TESTS_DISPLAY_X_SERVER_HH
 
 #include <X11/Xlib.h>
+#include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -116,5 +118,18 @@ class TestXServer {
     TestXServer(const TestXServer &) = delete;
     TestXServer &operator=(const TestXServer &) = delete;
 };
+
+// In CI (CI set and not empty) a server that cannot start fails the test:
+// CI that lost Xvfb must not pass by skipping.  Elsewhere the test is
+// skipped with the reason, as the end-to-end tests are.
+#define XT_REQUIRE_SERVER(server)                                                 \
+    do {                                                                          \
+        if (!(server).available()) {                                              \
+            const char *ci = std::getenv("CI");                                   \
+            if (ci && *ci)                                                        \
+                FAIL() << "Xvfb could not be started";                            \
+            GTEST_SKIP() << "Xvfb not available (tools/install-deps.sh --test installs it)"; \
+        }                                                                         \
+    } while (0)
 
 #endif

@@ -5,7 +5,8 @@
 # Sourcing starts a private Xvfb (1280x1024x24, DOUBLE-BUFFER on) on a free
 # display number, exports DISPLAY, makes a scratch directory and installs a
 # trap that kills the program and the server and removes the scratch
-# directory when the script exits.  Set XT_XVFB_ARGS before sourcing to pass
+# directory when the script exits.  A missing Xvfb or X tool fails the test
+# in CI and skips it elsewhere (tests/require.sh).  Set XT_XVFB_ARGS before sourcing to pass
 # more server arguments (for example "-extension DOUBLE-BUFFER").
 #
 # Tests of paths that never open a window (the command line, the batch
@@ -68,6 +69,9 @@
 #   xt_finish NAME        exit 1 after any xt_failed, else pass NAME
 
 set -u
+
+# shellcheck source=../require.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../require.sh"
 
 XT_BIN=${1:?usage: $0 /path/to/xtinkerbot}
 case $XT_BIN in /*) ;; *) XT_BIN=$PWD/$XT_BIN ;; esac
@@ -137,10 +141,7 @@ xt_finish() {
 }
 
 xt_start_server() {
-    local tool
-    for tool in Xvfb xdotool xwininfo xprop; do
-        command -v "$tool" >/dev/null || fail "$tool is not installed"
-    done
+    xt_require Xvfb xdotool xwininfo xprop
     # Xvfb picks a free display itself and writes its number to fd 3.
     # -noreset: the polls below are short-lived clients; when one of them is
     # the last to disconnect, a resetting server drops every connection,
@@ -287,8 +288,7 @@ xt_wait_exit() {
 }
 
 xt_screenshot() {
-    command -v xwd >/dev/null && command -v convert >/dev/null \
-        || fail "xwd or convert is not installed"
+    xt_require xwd convert
     xwd -silent -id "$XT_WIN" | convert xwd:- "$1" || fail "screenshot failed"
 }
 

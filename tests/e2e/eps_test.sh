@@ -3,7 +3,7 @@
 # opened and a device that is full.  Every document must render.
 . "$(dirname "$0")/common.sh"
 
-command -v gs >/dev/null || fail "gs (Ghostscript) is not installed"
+xt_require gs convert
 
 # Renders an EPS file and checks that the page is the window, 640 x 520.
 expect_renders() {
