@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The whole test suite, as CI runs it: installs what is missing, then
+# The whole test suite, as CI runs it: installs what is missing (the build
+# packages and the test tools), then
 #   1. builds and runs every unit and end-to-end test (each end-to-end test
 #      starts its own Xvfb), then every unit-test binary once more with its
 #      tests in a shuffled order,
@@ -13,7 +14,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 fuzz_seconds=${XT_FUZZ_SECONDS:-60}
 jobs=$(nproc)
 
-"$top/tools/install-deps.sh" || exit 1
+export CI=${CI:-1}
+"$top/tools/install-deps.sh" --test || exit 1
 
 failed=()
 step() {  # name, command...
@@ -27,7 +29,9 @@ build() {  # dir, cmake options...
   cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null && ninja -C "$dir"
 }
 
-step "build" build "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Tests and benchmarks on by name: tools/run.sh may have turned them off
+# in the same build folder.
+step "build" build "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXT_TESTS=ON -DXT_BENCH=ON
 step "tests" ctest --test-dir "$top/build" --output-on-failure -j "$jobs"
 
 # Tests must pass in any order: one pass of every unit-test binary with its
@@ -44,7 +48,7 @@ step "shuffled tests" shuffled "$top/build"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-step "sanitizer build" build "$top/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DXT_SANITIZE=ON
+step "sanitizer build" build "$top/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DXT_SANITIZE=ON -DXT_TESTS=ON
 step "sanitizer tests" ctest --test-dir "$top/build-sanitize" --output-on-failure -j "$jobs"
 
 tsan_tests() {
