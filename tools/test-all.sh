@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # The whole test suite, as CI runs it: installs what is missing (the build
 # packages and the test tools), then
-#   1. builds and runs every unit and end-to-end test (each end-to-end test
-#      starts its own Xvfb), then every unit-test binary once more with its
-#      tests in a shuffled order,
+#   1. builds and runs every unit, end-to-end and installation test (each
+#      end-to-end test starts its own Xvfb), then every unit-test binary
+#      once more with its tests in a shuffled order,
 #   2. does the same in an AddressSanitizer + UndefinedBehaviorSanitizer build,
 #   3. builds the simulation tests with ThreadSanitizer and runs the tests
 #      that step vehicles on several threads,
-#   4. builds the libFuzzer targets with clang and runs each for a fixed time.
-# Exits non-zero if anything fails.
+#   4. builds the libFuzzer targets with clang and runs each for a fixed time,
+#   5. builds the Debian package and checks it (tools/package.sh),
+#   6. runs the README's first command from a fresh clone
+#      (tools/check-fresh-clone.sh).
+# Exits non-zero if anything fails.  Missing test tools fail the tests here
+# (CI is set), where a desktop's ctest would skip them.
+#   tools/test-all.sh
 set -uo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 fuzz_seconds=${XT_FUZZ_SECONDS:-60}
@@ -59,6 +64,10 @@ tsan_tests() {
 step "thread sanitizer tests" tsan_tests
 
 step "fuzzers" "$top/tools/run-fuzzers.sh" "$fuzz_seconds"
+
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
+step "package" "$top/tools/package.sh" "$top/build"
+step "fresh clone" "$top/tools/check-fresh-clone.sh"
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"
