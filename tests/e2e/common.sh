@@ -6,8 +6,9 @@
 # display number, exports DISPLAY, makes a scratch directory and installs a
 # trap that kills the program and the server and removes the scratch
 # directory when the script exits.  A missing Xvfb or X tool fails the test
-# in CI and skips it elsewhere (tests/require.sh).  Set XT_XVFB_ARGS before sourcing to pass
-# more server arguments (for example "-extension DOUBLE-BUFFER").
+# in CI and skips it elsewhere (tests/require.sh).  Set XT_XVFB_ARGS before
+# sourcing to pass more server arguments (for example "-extension
+# DOUBLE-BUFFER").
 #
 # Tests of paths that never open a window (the command line, the batch
 # runner) set XT_NO_SERVER=1 before sourcing: no server is started and
