@@ -47,7 +47,7 @@ grep -qE "(^|, )libc6 \(>= [0-9]" <<<"$depends" || die "Depends has no version o
 echo "=== lintian"
 # Exit status 1 means errors (or a lintian failure); warnings and info
 # tags are printed and leave it 0.
-lintian --info --display-info "$deb" || die "lintian reports errors"
+lintian --display-info "$deb" || die "lintian reports errors"
 
 echo "=== unpacked"
 dpkg-deb -x "$deb" "$unpacked"
