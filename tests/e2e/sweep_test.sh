@@ -11,9 +11,7 @@ xt_use_batch
 bindir=$(dirname "$XT_BIN")
 tools=${XT_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tools
 
-for tool in parallel gnuplot; do
-  command -v "$tool" >/dev/null || fail "$tool is not installed"
-done
+xt_require parallel gnuplot
 # The README's commands run in a tree with build/ and tools/ side by side.
 mkdir -p "$XT_TMP/tree/build"
 ln -s "$bindir/xtinkerbot-batch" "$XT_TMP/tree/build/xtinkerbot-batch"
