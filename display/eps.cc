@@ -9,8 +9,11 @@
 #include "display/eps.hh"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+
+#include <algorithm>
 
 #include "display/bezier.hh"
 #include "display/eps_view.hh"
@@ -45,11 +48,69 @@ void report(const char *name, int error)
     fprintf(stderr, "%s: %s\n", name, strerror(error));
 }
 
-// The pattern formatted with number, however long; false with errno set
-// when it cannot be (a width beyond what printf can produce, no memory).
+// The longest name a pattern may give, the terminating NUL not counted:
+// the system refuses longer ones.
+const long long max_name_length = PATH_MAX - 1;
+// The most characters an int file number prints, sign included.
+const long long max_number_length = 11;
+
+// The characters one conversion of the pattern can produce at most: its
+// width or the longest number.  A run that is not plain flags then width
+// (such as "5-3") is bounded by everything printf could make of it.
+long long conversion_length_bound(const char *run, const char *end)
+{
+    const char *s = run;
+    while (s < end && (*s == ' ' || *s == '#' || *s == '+' || *s == '-' || *s == '0'))
+        s++;
+    long long width = 0, groups = 0, group = 0;
+    bool plain = true;
+    for (; s < end; s++) {
+        if (*s >= '0' && *s <= '9') {
+            // Capped: any width past the limit is as bad as any other.
+            width = std::min(width * 10 + (*s - '0'), max_name_length + 1);
+            group = std::min(group * 10 + (*s - '0'), max_name_length + 1);
+        } else {
+            plain = false;
+            groups += group;
+            group = 0;
+        }
+    }
+    groups += group;
+    if (plain)
+        return std::max(width, max_number_length);
+    return groups + (end - run) + max_number_length;
+}
+
+// The longest name the pattern gives for any file number.
+long long name_length_bound(const char *pattern)
+{
+    long long length = 0;
+    for (const char *s = pattern; *s; s++) {
+        if (*s != '%' || s[1] == '%') {
+            s += *s == '%';
+            length++;
+            continue;
+        }
+        const char *run = ++s;
+        while (is_conversion_flag(*s))
+            s++;
+        length += conversion_length_bound(run, s);
+        if (!*s)
+            break;
+    }
+    return length;
+}
+
+// The pattern formatted with number; false with errno set when the name
+// would be longer than the system allows (it is never built then) or
+// printf cannot produce it.
 bool format_name(StringAccum &name, String pattern, int number)
 {
     const char *format = pattern.c_str();
+    if (name_length_bound(format) > max_name_length) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
     int len = snprintf(nullptr, 0, format, number);
     if (len < 0)
         return false;
@@ -153,7 +214,7 @@ bool eps_pattern_ok(const char *text)
             return false;
         converted = true;
     }
-    return true;
+    return name_length_bound(text) <= max_name_length;
 }
 
 void set_default_eps_pattern()

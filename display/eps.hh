@@ -15,7 +15,8 @@ extern String eps_name_pattern;
 extern int eps_file_number;
 
 // True when text is a usable file-name pattern: at most one conversion,
-// which consumes an int (flags and width allowed, then d, i or u).
+// which consumes an int (flags and width allowed, then d, i or u), and no
+// name it gives longer than the system allows a path to be.
 bool eps_pattern_ok(const char *text);
 void set_default_eps_pattern();
 // -o: false, after the message, when text is no usable pattern (the old
