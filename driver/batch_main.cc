@@ -21,22 +21,12 @@
 #include "driver/batch_options.hh"
 #include "driver/batch_run.hh"
 #include "driver/progress.hh"
+#include "driver/speed_report.hh"
 #include "driver/startup.hh"
 #include "driver/trace_writer.hh"
 #include "driver/world_move_alarm.hh"
 #include "lib/program_name.hh"
 #include "sim/world.hh"
-
-namespace {
-
-void report_speed(unsigned long long steps, double seconds)
-{
-    double rate = seconds > 0 ? steps / seconds : 0;
-    std::fprintf(stderr, "%s: %llu steps in %.3f s, %.0f steps/s\n", program_name, steps,
-                 seconds, rate);
-}
-
-}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -86,6 +76,7 @@ int main(int argc, char **argv)
         written = write_eps(the_world, &framed);
     } else
         written = write_eps(the_world, &view);
-    report_speed((unsigned long long) done * mover.steps_per_tick(), seconds);
+    write_speed_report(stderr, program_name, (unsigned long long) done * mover.steps_per_tick(),
+                       seconds);
     return written ? 0 : 1;
 }
