@@ -234,12 +234,20 @@ void write_batch_help(FILE *f, const char *program)
 
 void read_batch_options(Argkit_Context *cli, BatchSettings &settings)
 {
+    int errors_before = startup_error_count();
     read_elements(cli, apply_batch_option, &settings, batch_operands);
     if (settings.trace_name && std::strcmp(settings.trace_name, "-") == 0
         && (eps_name_pattern.empty() || eps_name_pattern.equals("-", 1))) {
         std::fprintf(stderr, "%s: the trace and the picture cannot both go to standard output\n",
                      program_name);
         write_usage(stderr, program_name, batch_operands);
+        std::exit(1);
+    }
+    // The interactive program goes on with what it could build; an
+    // unattended experiment that silently ran a different world would be
+    // worse than none.
+    if (startup_error_count() > errors_before) {
+        std::fprintf(stderr, "%s: not run: the command line has errors\n", program_name);
         std::exit(1);
     }
 }

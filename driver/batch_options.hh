@@ -72,7 +72,9 @@ void write_batch_help(FILE *f, const char *program);
 // simulation options to their shared handlers, the rest into settings.
 // Exits with status 0 after the help or version text and with status 1,
 // after the usage text, on a bad option or value, or when the trace and
-// the picture would both go to standard output.  the_world must exist.
+// the picture would both go to standard output; and with status 1 at the
+// end when an operand or a wiring was reported as an error (warnings do
+// not count).  the_world must exist.
 void read_batch_options(Argkit_Context *cli, BatchSettings &settings);
 
 #endif

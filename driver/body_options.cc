@@ -52,6 +52,13 @@ void set_right_logic(Logic *logic)
     right_logic = logic;
 }
 
+static int errors_reported = 0;
+
+int operand_error_count()
+{
+    return errors_reported;
+}
+
 // A setting that needs an actuator the vehicle does not have is skipped
 // with a message rather than indexing past the vehicle's wirings.
 static bool has_actuator(const Vehicle *v, int i, const char *name,
@@ -60,6 +67,7 @@ static bool has_actuator(const Vehicle *v, int i, const char *name,
     if (i < v->actuator_count())
         return true;
     int n = v->actuator_count();
+    errors_reported++;
     std::fprintf(stderr, "%s: `%s' has %s; %s ignored\n", program_name, name,
                  n == 1 ? "only one actuator" : "no actuators", setting);
     return false;
@@ -87,6 +95,7 @@ void handle_operand(const char *text)
     Body *p = the_catalogue->find(name);
     if (!p) {
         std::fprintf(stderr, "%s: no such body `%s'\n", program_name, text);
+        errors_reported++;
         return;
     }
     Vehicle *prototype = p->as_vehicle();

@@ -15,5 +15,8 @@ void handle_lights_option(bool negated, bool has_value, double value);  // -l[VA
 void set_left_logic(Logic *logic);   // -ll, null allowed
 void set_right_logic(Logic *logic);  // -rl, null allowed
 void handle_operand(const char *text);
+// Operands and settings refused so far: unknown bodies, settings for an
+// actuator the vehicle lacks.
+int operand_error_count();
 
 #endif

@@ -16,6 +16,7 @@
 #include "driver/options.hh"
 #include "driver/thread_options.hh"
 #include "driver/wiring_options.hh"
+#include "lang/landmark.hh"
 #include "lib/program_name.hh"
 #include "lib/vector.hh"
 #include "sim/step_pool.hh"
@@ -30,6 +31,11 @@ void exit_after_text()
         std::exit(1);
     }
     std::exit(0);
+}
+
+int startup_error_count()
+{
+    return operand_error_count() + reported_error_count();
 }
 
 SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli)

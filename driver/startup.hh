@@ -56,6 +56,10 @@ enum SimulationOptionResult {
 // interactive program goes on after them.
 SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli);
 
+// Errors (not warnings) reported so far about the command line's bodies
+// and wirings; each means the world differs from what was asked for.
+int startup_error_count();
+
 // After the help or version text: status 0, or 1 with a message when the
 // text could not be written.
 [[noreturn]] void exit_after_text();

@@ -104,6 +104,12 @@ String Landmark::position_text() const
 }
 
 static FILE *message_file = nullptr;
+static int errors_reported = 0;
+
+int reported_error_count()
+{
+    return errors_reported;
+}
 
 FILE *set_message_file(FILE *f)
 {
@@ -187,6 +193,8 @@ void Landmark::message(bool is_warning, const char *format, va_list val) const
     if (is_warning)
         sa << "warning: ";
     sa << format_message(format, val) << '\n';
+    if (!is_warning)
+        errors_reported++;
     FILE *f = message_file ? message_file : stderr;
     // Output errors of the message stream are ignored on purpose.
     (void) fwrite(sa.data(), 1, sa.length(), f);

@@ -98,6 +98,9 @@ class Landmark {
     uint32_t _pos;
 };
 
+// How many errors (not warnings) have been reported so far.
+int reported_error_count();
+
 // Where messages go: standard error unless a test redirects them.  Returns
 // the previous stream; null restores standard error.
 FILE *set_message_file(FILE *f);

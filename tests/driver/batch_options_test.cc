@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "display/eps.hh"
+#include "driver/body_options.hh"
+#include "driver/catalogue.hh"
 #include "driver/options.hh"
 #include "lib/program_name.hh"
 #include "sim/world.hh"
@@ -85,6 +87,8 @@ class BatchOptionLoop : public ::testing::Test {
         saved_pattern = eps_name_pattern;
         if (!the_world)
             the_world = new World;
+        if (!the_catalogue)
+            build_catalogue();
     }
     void TearDown() override
     {
@@ -238,6 +242,35 @@ TEST_F(BatchOptionLoop, BadOptionsAndValuesExit1WithUsage)
                     "^xtinkerbot-batch: " + std::string(c.message) + "\n" + usage)
             << c.args[0];
     }
+}
+
+TEST_F(BatchOptionLoop, ErrorsInBodiesOrWiringsExit1BeforeRunning)
+{
+    const std::string not_run = "xtinkerbot-batch: not run: the command line has errors\n$";
+    struct Case {
+        std::vector<const char *> args;
+        const char *message;  // regex, before the closing line
+    };
+    const Case cases[] = {
+        {{"v2a", "V2A"}, "xtinkerbot-batch: no such body `V2A'\n"},
+        {{"-ll", "(left", "v2a"}, "<argument>:1:expected `\\)', found `\\(null\\)'\n"},
+        {{"-rl", "right", "v1"},
+         "xtinkerbot-batch: `v1' has only one actuator; -right-logic ignored\n"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EXIT(read(c.args), ::testing::ExitedWithCode(1),
+                    "^" + std::string(c.message) + not_run)
+            << c.args[0];
+    }
+    // Warnings are no errors, and errors before this command line do not
+    // count against it.
+    program_name = "xtinkerbot-batch";
+    testing::internal::CaptureStderr();
+    handle_operand("nosuchbody");
+    read({"-ll", "10U", "v2a"});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "xtinkerbot-batch: no such body `nosuchbody'\n"
+              "<argument>:1:warning: unsigned not yet supported\n");
 }
 
 TEST_F(BatchOptionLoop, HelpAndVersionExit0)

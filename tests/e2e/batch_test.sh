@@ -141,11 +141,22 @@ XT_STATUS=$?
 xt_expect_status "-o - on a full device" 1
 grep -qx '<standard output>: No space left on device' "$XT_STDERR" || xt_failed "full device: $(cat "$XT_STDERR")"
 
-# --- operands are handled as by xtinkerbot: an unknown name is reported
-xt_run -n 10 -o named.eps nosuchbody v2a
-xt_expect_status "unknown body" 0
-grep -qx "xtinkerbot-batch: no such body \`nosuchbody'" "$XT_STDERR" || xt_failed "unknown body: $(cat "$XT_STDERR")"
-[ "$(grep -c '^% Vehicle ' "$XT_TMP/named.eps")" -eq 1 ] || xt_failed "unknown body: vehicles"
+# --- operands are read as by xtinkerbot, but an error in a body or a
+# wiring ends the run before anything is simulated: a typo must not run a
+# different experiment
+for args in "nosuchbody v2a" "V2A v2a" "-ll (left v2a"; do
+  rm -f "$XT_TMP/named.eps"
+  # shellcheck disable=SC2086
+  xt_run -n 10 -o named.eps $args
+  xt_expect_status "error in '$args'" 1
+  tail -n 1 "$XT_STDERR" | grep -qx "xtinkerbot-batch: not run: the command line has errors" \
+    || xt_failed "error in '$args': $(cat "$XT_STDERR")"
+  grep -q 'steps in' "$XT_STDERR" && xt_failed "error in '$args': simulated anyway"
+  [ -e "$XT_TMP/named.eps" ] && xt_failed "error in '$args': a picture was written"
+done
+xt_run -n 10 -o named.eps -ll 10U v2a
+xt_expect_status "a wiring warning" 0
+[ "$(grep -c '^% Vehicle ' "$XT_TMP/named.eps")" -eq 1 ] || xt_failed "a wiring warning: vehicles"
 
 if [ -n "$skipped" ] && [ "$XT_FAILURES" -eq 0 ]; then
   echo "SKIP: $skipped"
