@@ -130,14 +130,25 @@ void View::resize(int width, int height)
     _height = height;
 }
 
-void View::zoom(double factor)
+bool View::can_zoom(double factor) const
 {
+    if (!(factor > 0) || !std::isfinite(factor))
+        return false;
+    double scale = _scale_x * factor;
+    return scale >= min_scale && scale <= max_scale;
+}
+
+bool View::zoom(double factor)
+{
+    if (!can_zoom(factor))
+        return false;
     Point centre(_width / _scale_x * 0.5 + _origin.x,
                  _height / _scale_y * 0.5 + _origin.y);
     _scale_x *= factor;
     _scale_y *= factor;
     _origin = Point(centre.x - _width / _scale_x * 0.5,
                     centre.y - _height / _scale_y * 0.5);
+    return true;
 }
 
 void View::pan(double fx, double fy)

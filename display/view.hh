@@ -38,7 +38,17 @@ class View {
     bool double_buffered() const;
 
     void resize(int width, int height);
-    void zoom(double factor);
+    // Scales about the window centre.  A zoom that would take the scale
+    // out of [min_scale, max_scale] is ignored (false), as are factors
+    // that are not positive and finite.  Every way of zooming goes
+    // through can_zoom, so no path can reach a scale that breaks the
+    // transform.
+    bool zoom(double factor);
+    bool can_zoom(double factor) const;
+    // Pixels per world unit: a million times either way of the start.
+    // Far beyond, the scale underflows or overflows and the view is lost.
+    static constexpr double min_scale = 1e-6;
+    static constexpr double max_scale = 1e6;
     void pan(double fx, double fy);
     Point top_right() const;
     void reset_transform();

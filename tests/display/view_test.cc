@@ -72,6 +72,22 @@ TEST(ViewTransform, ZoomKeepsTheCentre)
     EXPECT_NEAR(v.origin().y, centre.y - 260, 1e-9);
 }
 
+TEST(ViewTransform, ZoomRefusesWhatWouldBreakTheScale)
+{
+    View v(640, 520);
+    for (double factor : {0.0, -1.2, double(NAN), double(INFINITY), 2e6, 0.9e-6}) {
+        EXPECT_FALSE(v.can_zoom(factor)) << factor;
+        EXPECT_FALSE(v.zoom(factor)) << factor;
+        EXPECT_EQ(v.scale_x(), 1.0) << factor;
+        EXPECT_EQ(v.origin(), Point(-320, -260)) << factor;
+    }
+    EXPECT_TRUE(v.zoom(1e6));
+    EXPECT_EQ(v.scale_x(), View::max_scale);
+    EXPECT_FALSE(v.zoom(1.0001));
+    EXPECT_TRUE(v.zoom(1e-12));
+    EXPECT_EQ(v.scale_x(), View::min_scale);
+}
+
 TEST(ViewTransform, PanResizeAndReset)
 {
     View v(640, 520);

@@ -110,6 +110,29 @@ TEST_F(EventsTest, ZoomKeysKeepTheCentreAndRedraw)
     EXPECT_EQ(body.draws, 2);
 }
 
+// Held down, '-' once underflowed the scale to 0 after some 3,900 presses,
+// and nothing brought the picture back: both zoom keys stop at a bound,
+// the centre stays put, and the other key works from there.
+TEST_F(EventsTest, ZoomStopsAtItsBoundsBothWays)
+{
+    for (int i = 0; i < 5000; i++)
+        type('-');
+    double low = view.scale_x();
+    EXPECT_GE(low, View::min_scale);
+    EXPECT_LT(low / 1.2, View::min_scale);
+    EXPECT_EQ(view.scale_y(), low);
+    EXPECT_EQ(view.window_x(0), 320);
+    EXPECT_EQ(view.window_y(0), 260);
+    for (int i = 0; i < 500; i++)
+        type('=');
+    double high = view.scale_x();
+    EXPECT_LE(high, View::max_scale);
+    EXPECT_GT(high * 1.2, View::max_scale);
+    EXPECT_EQ(view.window_x(0), 320);
+    EXPECT_EQ(view.window_y(0), 260);
+    EXPECT_EQ(view.window_x(10 / high), 330);
+}
+
 TEST_F(EventsTest, TrailsAndRestart)
 {
     type('t');
