@@ -8,6 +8,9 @@
 #ifndef XTINKERBOT_LIB_VECTOR_HH
 #define XTINKERBOT_LIB_VECTOR_HH
 
+#include <climits>
+#include <new>
+
 #include "lib/assert.hh"
 
 template <typename T>
@@ -69,6 +72,28 @@ class Vector {
             _l[_n++] = copy;
         } else
             _l[_n++] = e;
+    }
+    // Like push_back, but false, and the vector unchanged, when its storage
+    // cannot grow: no memory, or a size past int range.
+    bool try_push_back(const T &e)
+    {
+        if (_n == _cap) {
+            if (_cap > INT_MAX / 2)
+                return false;
+            int k = _cap <= 0 ? 4 : 2 * _cap;
+            T *l = new (std::nothrow) T[k];
+            if (!l)
+                return false;
+            for (int i = 0; i < _n; i++)
+                l[i] = _l[i];
+            l[_n] = e;  // e may live in the old storage: copied before it goes
+            delete[] _l;
+            _l = l;
+            _cap = k;
+            _n++;
+        } else
+            _l[_n++] = e;
+        return true;
     }
     void pop_back() { ASSERT(_n > 0); _n--; }
     void clear() { _n = 0; }

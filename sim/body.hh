@@ -72,7 +72,8 @@ class Body {
     virtual bool is_mobile() const { return false; }
     virtual int layer() const { return 0; }
     virtual void step(double) {}
-    virtual void record_trail() {}
+    // False when the point could not be kept for want of memory.
+    virtual bool record_trail() { return true; }
     virtual void draw(View *) {}
     virtual Vehicle *as_vehicle() { return nullptr; }
 

@@ -234,6 +234,7 @@ void Vehicle::compute_drives()
             d = 1;
         else if (d < -1)
             d = -1;
+
         _drives.push_back(d);
     }
 }
@@ -315,9 +316,11 @@ void Vehicle::turn(double torque, double dt)
     _spin -= w * dt / _moment;
 }
 
-void Vehicle::record_trail()
+// Trails grow without limit, so a long run can exhaust memory here; the
+// trail then stays as it was.
+bool Vehicle::record_trail()
 {
-    _trail.push_back(_position);
+    return _trail.try_push_back(_position);
 }
 
 void Vehicle::draw(View *view)

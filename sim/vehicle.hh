@@ -80,7 +80,7 @@ class Vehicle : public Body {
     static void reset_mass_warning();
     bool is_mobile() const override { return true; }
     void step(double dt) override;
-    void record_trail() override;
+    bool record_trail() override;
     void draw(View *view) override;
     Vehicle *as_vehicle() override { return this; }
 

@@ -20,10 +20,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
 
 #include "display/view.hh"
+#include "lib/program_name.hh"
 #include "sim/light.hh"
 #include "sim/sensor.hh"
 #include "sim/step_pool.hh"
@@ -54,10 +56,10 @@ const int default_parallel_minimum = 1024;
 
 World::World()
     : _static_friction(0.2), _dynamic_friction(0.2), _angular_friction(0.3),
-      _angular_damping(1.0), _held(nullptr), _reference(false), _generation(0), _threads(1),
-      _parallel_minimum(default_parallel_minimum), _parallel_steps(0), _pool(nullptr),
-      _plan_valid(false), _plan_generation(0), _plan_threads(0), _plan_reference(false),
-      _plan_minimum(0), _work_break(nullptr)
+      _angular_damping(1.0), _held(nullptr), _reference(false), _recording_trails(true),
+      _generation(0), _threads(1), _parallel_minimum(default_parallel_minimum),
+      _parallel_steps(0), _pool(nullptr), _plan_valid(false), _plan_generation(0),
+      _plan_threads(0), _plan_reference(false), _plan_minimum(0), _work_break(nullptr)
 {
 }
 
@@ -79,6 +81,8 @@ void World::add_body(Body *b)
 
 void World::reset()
 {
+    // The trails start again empty, in the room they already have.
+    _recording_trails = true;
     for (Body *b : _bodies)
         b->reset();
     sort_bodies();
@@ -460,8 +464,15 @@ void World::collide_with_neighbours(int i, const TableSize &table)
 
 void World::record_trails()
 {
+    if (!_recording_trails)
+        return;
     for (Body *b : _bodies)
-        b->record_trail();
+        if (!b->record_trail()) {
+            _recording_trails = false;
+            std::fprintf(stderr, "%s: out of memory: trails are no longer recorded\n",
+                         program_name);
+            return;
+        }
 }
 
 void World::draw(View *view)

@@ -58,7 +58,11 @@ class World {
     // Stops early, leaving the rest of the pairs untouched, when the work
     // break asks to: the program is quitting.
     void collide_pairs();
+    // Every body records a trail point.  When memory runs out the world
+    // stops recording (it says so once) until the next reset, and the run
+    // goes on with the trails it has.
     void record_trails();
+    bool recording_trails() const { return _recording_trails; }
     void draw(View *view);
 
     // The body the pointer holds, or null.  A held vehicle is not stepped
@@ -145,6 +149,7 @@ class World {
 
     Body *_held;
     bool _reference;
+    bool _recording_trails;
     unsigned _generation;  // changes whenever _bodies does
     Vector<Emitters *> _emitter_lists;
     // Scratch of the collision grid, kept so that a pass allocates nothing.

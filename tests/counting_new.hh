@@ -1,21 +1,24 @@
 // Replaces the global operator new and delete of a test binary to count
 // heap allocations made through them (Xlib's malloc'd buffers are not
-// counted).  Include it from exactly one file of a test binary: the
+// counted), and to make them fail on demand.  Include it from exactly one file of a test binary: the
 // definitions below are the binary's one replacement.
 #ifndef XTINKERBOT_TESTS_COUNTING_NEW_HH
 #define XTINKERBOT_TESTS_COUNTING_NEW_HH
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
 // Every operator new of the binary adds one, whichever thread calls it.
 std::atomic<long> allocations{0};
+// Larger requests fail, as when memory has run out: 0 fails them all.
+std::atomic<std::size_t> largest_allocation{SIZE_MAX};
 
 void *operator new(std::size_t n)
 {
     allocations++;
-    if (void *p = std::malloc(n ? n : 1))
+    if (void *p = n > largest_allocation ? nullptr : std::malloc(n ? n : 1))
         return p;
     throw std::bad_alloc();
 }
@@ -26,7 +29,7 @@ void *operator new[](std::size_t n)
 void *operator new(std::size_t n, const std::nothrow_t &) noexcept
 {
     allocations++;
-    return std::malloc(n ? n : 1);
+    return n > largest_allocation ? nullptr : std::malloc(n ? n : 1);
 }
 void *operator new[](std::size_t n, const std::nothrow_t &) noexcept
 {

@@ -13,7 +13,7 @@ class CountingBody : public Body {
   public:
     void step(double) override { steps++; }
     void draw(View *) override { draws++; }
-    void record_trail() override { records++; }
+    bool record_trail() override { records++; return true; }
     int steps = 0, draws = 0, records = 0;
 };
 

@@ -12,7 +12,7 @@ class CountingBody : public Body {
   public:
     void step(double dt) override { steps++; last_dt = dt; }
     void draw(View *) override { draws++; }
-    void record_trail() override { records++; }
+    bool record_trail() override { records++; return true; }
     int steps = 0, draws = 0, records = 0;
     double last_dt = 0;
 };

@@ -1,7 +1,8 @@
 // The simulation step runs hundreds of times a second: once the per-vehicle
 // scratch vectors have grown, stepping, colliding and sensing must not
-// touch the heap.  Global operator new is replaced to count
-// (tests/counting_new.hh).
+// touch the heap.  Global operator new is replaced to count, and to fail
+// (tests/counting_new.hh): trails grow without limit, and a run whose
+// memory runs out must go on without them.
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -118,6 +119,56 @@ TEST(StepAllocationTest, ThreadedStepsAllocateNothing)
     w.scatter(true, false, &view);
     EXPECT_EQ(0, steady_state_allocations(w));
     EXPECT_EQ(103, w.parallel_steps());
+}
+
+TEST(TrailMemoryTest, RunningOutStopsTrailsOnceAndTheRunGoesOn)
+{
+    Sensor eye(Point(10, 0), 1, "eye", -M_PI, M_PI);
+    Actuator al(Point(-10, -10), 1), ar(Point(-10, 10), 1);
+    World &w = lasting_world();
+    Vehicle *vs[2];
+    for (Vehicle *&v : vs) {
+        v = new Vehicle(20, 12);
+        v->add_sensor(&eye);
+        v->add_actuator(&al, new ReadAndBind);
+        v->add_actuator(&ar, nullptr);
+        w.add_body(v);
+    }
+    w.add_body(new Light(Point(0, 0), 1, -M_PI, M_PI, 8));
+    View view(300, 300);
+    w.scatter(true, false, &view);
+    for (int i = 0; i < 3; i++) {
+        w.step();
+        w.record_trails();
+    }
+    ASSERT_EQ(vs[0]->trail().size(), 3);
+
+    // The trails' storage (4 points) is full after one more point; the
+    // growth that follows fails.
+    testing::internal::CaptureStderr();
+    largest_allocation = 0;
+    Point fourth;
+    for (int i = 0; i < 10; i++) {
+        w.step();
+        w.collide_pairs();
+        if (i == 0)
+            fourth = vs[0]->position();
+        w.record_trails();
+    }
+    largest_allocation = SIZE_MAX;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "xtinkerbot: out of memory: trails are no longer recorded\n");
+    EXPECT_FALSE(w.recording_trails());
+    EXPECT_EQ(vs[0]->trail().size(), 4);
+    EXPECT_EQ(vs[1]->trail().size(), 4);
+    EXPECT_EQ(vs[0]->trail()[3], fourth);  // what was kept is intact
+    EXPECT_NE(vs[0]->position(), fourth);  // the vehicles went on
+
+    // A restart empties the trails and records again.
+    w.reset();
+    EXPECT_TRUE(w.recording_trails());
+    w.record_trails();
+    EXPECT_EQ(vs[0]->trail().size(), 1);
 }
 
 }  // namespace
