@@ -9,6 +9,7 @@
 #include "lang/token.hh"
 #include "lang/yuck.hh"
 #include "lib/vector.hh"
+#include "sim/wiring_source.hh"
 
 // Every tree a wiring option made, including those a later option replaced
 // before any vehicle took them: trees are never freed, and holding them
@@ -29,8 +30,10 @@ void handle_logic_option(int id, const char *text)
     // Stored even when null: a text that yields nothing cancels an
     // earlier one.
     Logic *logic = parse_wiring(text);
-    if (logic)
+    if (logic) {
         option_trees.push_back(logic);
+        note_wiring_source(logic, id == optLeftLogic ? "-left-logic" : "-right-logic", text);
+    }
     if (id == optLeftLogic)
         set_left_logic(logic);
     else if (id == optRightLogic)

@@ -13,6 +13,7 @@
 #include "sim/light.hh"
 #include "sim/logic.hh"
 #include "sim/sensor.hh"
+#include "sim/wiring_source.hh"
 #include "sim/world.hh"
 
 Vehicle::Vehicle(double length, double width)
@@ -224,7 +225,7 @@ void Vehicle::let_lights_observe()
 }
 
 // A wiring may append bound variables to _values; the wirings evaluated
-// after it see them.  NaN fails both comparisons and passes unclamped.
+// after it see them.  A non-number counts as 0 (sim/wiring_source.hh).
 void Vehicle::compute_drives()
 {
     _drives.clear();
@@ -234,13 +235,15 @@ void Vehicle::compute_drives()
             d = 1;
         else if (d < -1)
             d = -1;
-
+        else if (d != d) {
+            report_non_number(_logic[i]);
+            d = 0;
+        }
         _drives.push_back(d);
     }
 }
 
-// Sums the motor forces into a world-frame force and a turning effect; a
-// NaN drive counts as non-zero and propagates.
+// Sums the motor forces into a world-frame force and a turning effect.
 Point Vehicle::apply_drives(double &torque)
 {
     if (reference())

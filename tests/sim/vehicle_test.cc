@@ -11,6 +11,7 @@
 #include "sim/logic.hh"
 #include "sim/sensor.hh"
 #include "sim/vehicle.hh"
+#include "sim/wiring_source.hh"
 #include "sim/world.hh"
 #include "tests/sim/sim_helpers.hh"
 
@@ -193,12 +194,32 @@ TEST_F(VehicleTest, WithoutDriveASlidingVehicleDecaysThenJitters)
     EXPECT_EQ(0, v->spin());
 }
 
-TEST_F(VehicleTest, ANaNDrivePropagatesIntoTheMotion)
+// A non-number would spread from the drive into the velocity and the
+// position, and from there into every picture: it counts as 0, and the
+// expression that gave it is named once, however many vehicles share it.
+TEST_F(VehicleTest, ANaNDriveCountsAsZeroAndIsReportedOnce)
 {
-    Vehicle *v = one_motor(std::numeric_limits<double>::quiet_NaN());
-    v->step(0.1);
-    EXPECT_TRUE(std::isnan(v->force_total()));
-    EXPECT_TRUE(std::isnan(v->velocity().x));
+    Logic *undefined = new FixedDrive(std::numeric_limits<double>::quiet_NaN());
+    note_wiring_source(undefined, "-left-logic", "left/right");
+    Vehicle *a = new Vehicle(20, 12), *b = new Vehicle(20, 12);
+    a->add_actuator(&centre_motor, undefined);
+    b->add_actuator(&centre_motor, undefined);
+    embodied(a);
+    embodied(b);
+    Vehicle *unnamed = one_motor(std::numeric_limits<double>::quiet_NaN());
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; i++)
+        for (Vehicle *v : {a, b, unnamed})
+            v->step(0.1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "xtinkerbot: the -left-logic expression `left/right' gave a non-number; "
+              "its drive counts as 0\n"
+              "xtinkerbot: a wiring gave a non-number; its drive counts as 0\n");
+    for (Vehicle *v : {a, b, unnamed}) {
+        EXPECT_EQ(v->force_total(), 0);
+        EXPECT_EQ(v->velocity(), Point(0, 0));
+        EXPECT_EQ(v->position(), Point(0, 0));
+    }
 }
 
 TEST_F(VehicleTest, AnActuatorWithoutWiringGetsTheSharedNullLogic)
