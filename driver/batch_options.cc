@@ -197,7 +197,11 @@ bool apply_batch_option(int id, const Argkit_Context *cli, void *context)
         }
         return true;
       default:
-        return apply_simulation_option(id, cli) != simRefused;
+      {
+        SimulationOptionResult result =
+            apply_simulation_option(id, const_cast<Argkit_Context *>(cli));
+        return result != simRefused && result != simBadValue;
+      }
     }
 }
 

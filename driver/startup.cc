@@ -5,6 +5,7 @@
 #include "driver/startup.hh"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,8 +39,23 @@ int startup_error_count()
     return operand_error_count() + reported_error_count();
 }
 
-SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli)
+// Friction and light strength enter every step: an infinity or a NaN
+// would turn every position into one.
+static bool finite_value(Argkit_Context *cli)
 {
+    if (std::isfinite(cli->value.d))
+        return true;
+    Argkit_ReportOptionError(cli, "`%O' expects a finite number, not `%s'", cli->value_text);
+    return false;
+}
+
+SimulationOptionResult apply_simulation_option(int id, Argkit_Context *cli)
+{
+    bool has_number = id == optStaticFriction || id == optDynamicFriction
+        || id == optFriction || id == optAngularFriction
+        || (id == optLights && !cli->is_negated && cli->has_value);
+    if (has_number && !finite_value(cli))
+        return simBadValue;
     switch (id) {
       case optOutputEps:
         return handle_output_eps_option(cli->value_text) ? simApplied : simRefused;
@@ -101,8 +117,12 @@ static bool apply_option(int id, const Argkit_Context *cli, void *context)
         settings.show_trails = !cli->is_negated;
         break;
       default:
-        // Ids that no handler claims are ignored.
-        apply_simulation_option(id, cli);
+        // A refused -o has been reported and the old pattern stays; ids
+        // that no handler claims are ignored.  A value that is no finite
+        // number is a bad option.  (Argkit reports through a context it
+        // does not change here.)
+        if (apply_simulation_option(id, const_cast<Argkit_Context *>(cli)) == simBadValue)
+            return false;
         break;
     }
     return true;

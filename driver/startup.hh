@@ -47,14 +47,16 @@ void create_simulation();
 enum SimulationOptionResult {
     simNotSimulation,  // not a shared simulation option: the caller's own
     simApplied,
-    simRefused         // the value was reported on stderr and not applied
+    simRefused,        // the value was reported on stderr and not applied
+    simBadValue        // as simRefused, but a bad option: the run ends
 };
 
 // The options both programs share: -o (307), -ll and -rl (308, 309), -x
 // (310), the friction options (311 to 314), -l (317) and -threads (318).
-// Only a bad -o pattern and a thread count out of range are refused; the
-// interactive program goes on after them.
-SimulationOptionResult apply_simulation_option(int id, const Argkit_Context *cli);
+// A bad -o pattern and a thread count out of range are refused, and the
+// interactive program goes on after them; a friction or light strength
+// that is not a finite number is a bad value.
+SimulationOptionResult apply_simulation_option(int id, Argkit_Context *cli);
 
 // Errors (not warnings) reported so far about the command line's bodies
 // and wirings; each means the world differs from what was asked for.

@@ -236,6 +236,10 @@ TEST_F(BatchOptionLoop, BadOptionsAndValuesExit1WithUsage)
          "the trace and the picture cannot both go to standard output"},
         // fit and firings share "fi", so -fi is friction's -f with the value "i".
         {{"-fi", "3"}, "`-f' expects a real number, not `i'"},
+        {{"-o", "a%2147483646d"}, "bad output EPS name"},
+        {{"-f", "nan"}, "`-f' expects a finite number, not `nan'"},
+        {{"-sf", "1e999"}, "`-sf' expects a finite number, not `1e999'"},
+        {{"-linf"}, "`-l' expects a finite number, not `inf'"},
     };
     for (const Case &c : cases) {
         EXPECT_EXIT(read(c.args), ::testing::ExitedWithCode(1),

@@ -448,6 +448,30 @@ TEST_F(OptionLoop, BadOptionPrintsUsageAndExits1)
                 "`-d' requires a non-option argument\nUsage: ");
 }
 
+// An infinite or undefined friction or light strength would turn every
+// position into a non-number on the first step.
+TEST_F(OptionLoop, NonFiniteFrictionsAndStrengthsAreBadValues)
+{
+    struct Case {
+        std::vector<const char *> args;
+        const char *option, *value;  // as the message quotes them
+    } cases[] = {
+        // -f is read as an abbreviation of -friction here.
+        {{"-f", "nan"}, "-friction", "nan"}, {{"-f", "-inf"}, "-friction", "-inf"},
+        {{"-df", "inf"}, "-df", "inf"},      {{"-sf", "1e999"}, "-sf", "1e999"},
+        {{"-af", "NAN"}, "-af", "NAN"},      {{"-lnan"}, "-l", "nan"},
+        {{"-lights=inf"}, "-lights", "inf"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EXIT(read(c.args), ::testing::ExitedWithCode(1),
+                    "^xtinkerbot: `" + std::string(c.option) + "' expects a finite number, not `"
+                        + c.value + "'\nUsage: xtinkerbot ")
+            << c.args[0];
+    }
+    read({"-f", "1e300", "-af", "-1e300"});  // huge, negative: still numbers
+    EXPECT_DOUBLE_EQ(the_world->static_friction(), 1e300);
+}
+
 TEST_F(OptionLoop, HelpAndVersionExit0BeforeReadingOn)
 {
     auto quietly = [this](std::vector<const char *> args) {
