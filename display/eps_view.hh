@@ -9,6 +9,7 @@
 
 #include <cstdio>
 
+#include "display/eps_limits.hh"
 #include "display/view.hh"
 
 class EPSView : public View {
@@ -19,6 +20,8 @@ class EPSView : public View {
 
     // Page coordinates of a world point: unrounded, not flipped.
     Point transform(Point p) const;
+    // The page, widened by the margin a stroke can reach beyond it.
+    PageBox page_box() const;
 
     void draw_line(int colour, Point a, Point b) override;
     void draw_lines(int colour, int n, const Point *points, bool closed) override;
@@ -30,6 +33,10 @@ class EPSView : public View {
 
   private:
     FILE *_stream;
+
+    // The part of the segment (page coordinates) on the page, if any.
+    void print_segment_on_page(Point a, Point b);
+    void print_arc_on_page(Point centre, double r, double start, double end);
 };
 
 #endif
