@@ -6,17 +6,31 @@
 // A file that cannot be opened, written or closed is reported on standard
 // error as "name: reason" and the program goes on; the file number stays
 // advanced so the next attempt gets a new name.
+//
+// Opening never waits: a FIFO nobody reads is refused at once.  Where the
+// caller has a PendingOutput (the interactive program), a picture for
+// anything but a regular file is made in memory and handed to it, so a
+// slow or vanished reader never holds up the caller.  Geometry beyond what
+// an interpreter takes is trimmed (display/eps_limits.hh).
 #include "display/eps.hh"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <algorithm>
+#include <new>
 
 #include "display/bezier.hh"
+#include "display/eps_limits.hh"
 #include "display/eps_view.hh"
+#include "display/pending_output.hh"
 #include "lib/program_name.hh"
 #include "lib/straccum.hh"
 #include "sim/vehicle.hh"
@@ -124,6 +138,17 @@ bool format_name(StringAccum &name, String pattern, int number)
     return true;
 }
 
+// As fopen's "w" does, but never waiting: a FIFO without a reader is
+// refused (ENXIO) rather than waited for.  The descriptor is non-blocking.
+int open_without_waiting(const char *name)
+{
+    int fd;
+    do
+        fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
 void write_header(FILE *f, const View *view)
 {
     fprintf(f, "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: 0 0 %d %d\n"
@@ -131,27 +156,119 @@ void write_header(FILE *f, const View *view)
     fprintf(f, "gsave 0 0 %d %d rectclip\n", view->width(), view->height());
 }
 
-// The trail as one moveto and relative curves; nothing for an empty trail.
-void write_trail(FILE *f, const EPSView &eps, const Vector<Point> &trail,
-                 double tolerance)
-{
-    Vector<Bezier> segments;
-    fit_beziers(trail, segments, tolerance);
-    if (segments.empty())
-        return;
-    Point current = eps.transform(segments[0].p[0]);
-    fprintf(f, "%g %g moveto\n", current.x, current.y);
-    for (const Bezier &b : segments) {
-        Point c1 = eps.transform(b.p[1]) - current;
-        Point c2 = eps.transform(b.p[2]) - current;
-        Point end = eps.transform(b.p[3]) - current;
-        fprintf(f, "%g %g %g %g %g %g rcurveto\n", c1.x, c1.y, c2.x, c2.y, end.x, end.y);
-        current += end;
+// Prints a chain of curves (page coordinates) as one moveto and relative
+// curves.  A curve beyond the path limit is split until its pieces are
+// within it or wholly off the page, which are left out, as is any curve
+// that is not finite; after a gap the chain resumes with a new moveto.
+class TrailPen {
+  public:
+    TrailPen(FILE *f, const PageBox &page) : _f(f), _page(page) {}
+
+    void curve(const Point p[4], int depth = 0)
+    {
+        if (within_path_limit(p[0]) && within_path_limit(p[1]) && within_path_limit(p[2])
+            && within_path_limit(p[3])) {
+            if (!_down) {
+                fprintf(_f, "%g %g moveto\n", p[0].x, p[0].y);
+                _current = p[0];
+                _down = _drawn = true;
+            }
+            Point c1 = p[1] - _current, c2 = p[2] - _current, end = p[3] - _current;
+            fprintf(_f, "%g %g %g %g %g %g rcurveto\n", c1.x, c1.y, c2.x, c2.y, end.x, end.y);
+            _current += end;
+            return;
+        }
+        _down = false;
+        if (depth >= max_split_depth || !is_finite(p[0]) || !is_finite(p[1])
+            || !is_finite(p[2]) || !is_finite(p[3]) || !hull_meets_box(_page, p, 4))
+            return;
+        Point left[4], right[4];
+        split_bezier(p, left, right);
+        curve(left, depth + 1);
+        curve(right, depth + 1);
     }
-    fputs("stroke\n", f);
+    void finish()
+    {
+        if (_drawn)
+            fputs("stroke\n", _f);
+    }
+
+  private:
+    // Each split halves a curve; past this many, what is still beyond the
+    // limit is left out.
+    static const int max_split_depth = 64;
+    FILE *_f;
+    PageBox _page;
+    Point _current;
+    bool _down = false;   // a current point continues the chain
+    bool _drawn = false;  // anything printed
+};
+
+void draw_curves(TrailPen &pen, const EPSView &eps, const Vector<Bezier> &segments)
+{
+    for (const Bezier &b : segments) {
+        Point p[4] = {eps.transform(b.p[0]), eps.transform(b.p[1]), eps.transform(b.p[2]),
+                      eps.transform(b.p[3])};
+        pen.curve(p);
+    }
 }
 
-void write_bodies(FILE *f, EPSView &eps, const World *world, double tolerance)
+// Trails grow without limit: when memory is short, fitting a long one
+// whole (it copies the trail) can fail.  It is then fitted this many
+// points at a time, which needs little memory.
+const int trail_piece = 512;
+
+// The trail fitted piece by piece; false when even that failed.
+bool draw_trail_in_pieces(TrailPen &pen, const EPSView &eps, const Vector<Point> &trail,
+                          double tolerance)
+{
+    try {
+        Vector<Point> piece(trail_piece + 1);
+        Vector<Bezier> segments;
+        // Consecutive pieces share a point, so the chain stays continuous.
+        for (int start = 0; start < trail.size() - 1 || start == 0; start += trail_piece) {
+            piece.clear();
+            for (int i = start; i < trail.size() && i <= start + trail_piece; i++)
+                piece.push_back(trail[i]);
+            segments.clear();
+            fit_beziers(piece, segments, tolerance);
+            draw_curves(pen, eps, segments);
+        }
+        return true;
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+}
+
+// The trail's finite points, fitted; a position that overflowed or became
+// undefined says nothing about where the vehicle went.
+void write_trail(FILE *f, const EPSView &eps, const Vector<Point> &trail,
+                 double tolerance, const char *name)
+{
+    const Vector<Point> *points = &trail;
+    Vector<Point> finite;
+    TrailPen pen(f, eps.page_box());
+    try {
+        for (const Point &p : trail)
+            if (!is_finite(p)) {
+                for (const Point &q : trail)
+                    if (is_finite(q))
+                        finite.push_back(q);
+                points = &finite;
+                break;
+            }
+        Vector<Bezier> segments;
+        fit_beziers(*points, segments, tolerance);
+        draw_curves(pen, eps, segments);
+    } catch (const std::bad_alloc &) {
+        if (!draw_trail_in_pieces(pen, eps, *points, tolerance))
+            fprintf(stderr, "%s: out of memory: a trail was left out\n", name);
+    }
+    pen.finish();
+}
+
+void write_bodies(FILE *f, EPSView &eps, const World *world, double tolerance,
+                  const char *name)
 {
     int dash = 0;
     const Vector<Body *> &bodies = world->bodies();
@@ -160,7 +277,7 @@ void write_bodies(FILE *f, EPSView &eps, const World *world, double tolerance)
         if (Vehicle *vehicle = body->as_vehicle()) {
             fprintf(f, "%% Vehicle %d\n", i);
             fputs(dash_patterns[dash], f);
-            write_trail(f, eps, vehicle->trail(), tolerance);
+            write_trail(f, eps, vehicle->trail(), tolerance, name);
             vehicle->draw(&eps);
             dash = (dash + 1) % dash_pattern_count;
         } else {
@@ -232,9 +349,10 @@ bool handle_output_eps_option(const char *text)
     return false;
 }
 
-bool write_eps(World *world, View *view)
+bool write_eps(World *world, View *view, PendingOutput *later)
 {
-    FILE *f = stdout;
+    int fd = STDOUT_FILENO;
+    bool owned = false;
     StringAccum file_name;
     const char *name = stdout_name;
     if (!eps_name_pattern.empty() && !eps_name_pattern.equals("-", 1)) {
@@ -246,18 +364,52 @@ bool write_eps(World *world, View *view)
             return false;
         }
         name = file_name.c_str();
-        f = fopen(name, "w");
-        if (!f) {
+        fd = open_without_waiting(name);
+        if (fd < 0) {
             report(name, errno);
             return false;
         }
+        owned = true;
         fprintf(stderr, "EPS written to `%s'\n", name);
+    }
+
+    struct stat st;
+    bool in_memory = later && !(fstat(fd, &st) == 0 && S_ISREG(st.st_mode));
+    char *text = nullptr;
+    size_t size = 0;
+    FILE *f = stdout;
+    if (in_memory)
+        f = open_memstream(&text, &size);
+    else if (owned) {
+        // Written here and now, as long as the reader needs.
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        f = fdopen(fd, "w");
+    }
+    if (!f) {
+        report(name, errno);
+        if (owned)
+            close(fd);
+        return false;
     }
 
     EPSView eps(*view, f);
     errno = 0;
     write_header(f, view);
-    write_bodies(f, eps, world, view->scale_x());
+    write_bodies(f, eps, world, view->scale_x(), name);
     fputs("grestore showpage\n%%EOF\n", f);
-    return finish(f, name);
+    if (!in_memory)
+        return finish(f, name);
+
+    bool made = !ferror(f);
+    if (fclose(f) != 0 || !made) {
+        report(name, ENOMEM);
+        free(text);
+        if (owned)
+            close(fd);
+        return false;
+    }
+    // Anything still buffered for standard output goes first.
+    if (!owned)
+        fflush(stdout);
+    return later->add(fd, owned, name, text, size);
 }

@@ -7,6 +7,7 @@
 
 class World;
 class View;
+class PendingOutput;
 
 // The file-name pattern, a printf format taking the file number; empty or
 // "-" means standard output.
@@ -24,7 +25,10 @@ void set_default_eps_pattern();
 bool handle_output_eps_option(const char *text);
 // Writes the picture to the next file of the pattern (or standard output);
 // false when it could not be named, opened or completely written, which
-// has then been reported on standard error.
-bool write_eps(World *world, View *view);
+// has then been reported on standard error.  Opening never waits.  With
+// `later', a picture for anything but a regular file (a pipe, a FIFO, a
+// terminal) is made in memory and handed to it, to be written as the
+// reader takes it; its later failures are reported there.
+bool write_eps(World *world, View *view, PendingOutput *later = nullptr);
 
 #endif

@@ -22,6 +22,7 @@
 #include "driver/batch_run.hh"
 #include "driver/progress.hh"
 #include "driver/speed_report.hh"
+#include "driver/standard_streams.hh"
 #include "driver/startup.hh"
 #include "driver/trace_writer.hh"
 #include "driver/world_move_alarm.hh"
@@ -30,6 +31,7 @@
 
 int main(int argc, char **argv)
 {
+    secure_standard_streams();
     program_name = "xtinkerbot-batch";  // kept when there is no argv[0]
     Argkit_Context *cli = create_batch_parser(argc, argv);
     create_simulation();

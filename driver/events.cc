@@ -32,7 +32,7 @@ void redraw()
     the_world->draw(the_view);
 }
 
-void write_picture() { write_eps(the_world, the_view); }
+void write_picture() { write_eps(the_world, the_view, the_pending_output); }
 void quit() { quit_requested = true; }
 void restart()
 {

@@ -10,11 +10,13 @@
 // handler (driver/events.cc) answers the keys.  Start reading with
 // read_command_line, then World::step in sim/world.cc.
 #include "driver/settings.hh"
+#include "driver/standard_streams.hh"
 #include "driver/startup.hh"
 #include "driver/window.hh"
 
 int main(int argc, char **argv)
 {
+    secure_standard_streams();
     StartupSettings settings;
     read_command_line(argc, argv, settings);
     run_window_and_loop(settings);

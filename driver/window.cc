@@ -6,7 +6,9 @@
 // handle_event; when none is pending, due alarms run and the program sleeps
 // in select until the X connection has input or the next alarm is due.
 // The queue is drained before sleeping because events Xlib has already
-// read do not wake select.  During a long firing the world's work break
+// read do not wake select.  select also watches the pipes and FIFOs that
+// pictures are still being written to, so a slow reader never stops the
+// loop.  During a long firing the world's work break
 // (driver/event_break.cc) answers the keys that may come between steps.
 #include "driver/window.hh"
 
@@ -20,6 +22,7 @@
 
 #include "display/key_overlay.hh"
 #include "display/palette.hh"
+#include "display/pending_output.hh"
 #include "display/view.hh"
 #include "driver/alarm.hh"
 #include "driver/event_break.hh"
@@ -32,6 +35,7 @@
 View *the_view = nullptr;
 WorldMoveAlarm *the_move_alarm = nullptr;
 bool quit_requested = false;
+PendingOutput *the_pending_output = nullptr;
 
 namespace {
 
@@ -144,16 +148,22 @@ void wait_for_events(Display *display)
         // A quit during a firing leaves no event behind to wake select.
         if (quit_requested || XPending(display))
             return;
-        fd_set read_set;
+        fd_set read_set, write_set;
         FD_ZERO(&read_set);
         FD_SET(fd, &read_set);
+        FD_ZERO(&write_set);
+        int largest = the_pending_output->add_to_write_set(&write_set);
+        if (largest < fd)
+            largest = fd;
         timeval timeout;
         timeval *timeout_ptr = nullptr;
         if (alarm_queue) {
             timeout = to_timeval(alarm_queue->when() - t);
             timeout_ptr = &timeout;
         }
-        int n = select(fd + 1, &read_set, nullptr, nullptr, timeout_ptr);
+        int n = select(largest + 1, &read_set, &write_set, nullptr, timeout_ptr);
+        if (n > 0)
+            the_pending_output->write_ready(&write_set);
         if (n > 0 && FD_ISSET(fd, &read_set))
             return;
     }
@@ -191,6 +201,7 @@ void run_window_and_loop(const StartupSettings &settings)
     KeyOverlay *key_overlay = new KeyOverlay;
     the_view->set_overlay(key_overlay);
 
+    the_pending_output = new PendingOutput;
     the_move_alarm = new WorldMoveAlarm(the_world, the_view);
     the_move_alarm->alarm()->schedule(now());
     the_move_alarm->set_redraw_period(
@@ -201,6 +212,7 @@ void run_window_and_loop(const StartupSettings &settings)
 
     main_loop(display);
     the_world->set_work_break(nullptr);
+    the_pending_output->abandon();
     // The panel's GC and font go while the display is open.
     the_view->set_overlay(nullptr);
     delete key_overlay;

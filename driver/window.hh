@@ -6,12 +6,16 @@
 
 #include "driver/settings.hh"
 
+class PendingOutput;
 class View;
 class WorldMoveAlarm;
 
 extern View *the_view;
 extern WorldMoveAlarm *the_move_alarm;
 extern bool quit_requested;
+// Pictures still being written to pipes and FIFOs; the main loop writes
+// them on as their readers take them.
+extern PendingOutput *the_pending_output;
 
 // Returns when the main loop ends (status 0); exits with status 1 itself
 // when the display cannot be opened.
