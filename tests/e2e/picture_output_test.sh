@@ -9,21 +9,17 @@ command -v gs >/dev/null || fail "gs (Ghostscript) is not installed"
 
 many_vehicles=$(for _ in $(seq 150); do printf 'v2a '; done)
 
-# start_window COMMAND: runs the shell command (which execs "$XT_BIN" with
-# its own redirections) in the background in XT_TMP, and waits for the
-# window as xt_start does.
-start_window() {
-    : >"$XT_STDERR"
-    (cd "$XT_TMP" && eval "$1") &
-    XT_PID=$!
-    XT_WIN=
-    for _ in $(seq 100); do
-        XT_WIN=$(xdotool search --name '^xtinkerbot$' 2>/dev/null | head -n1)
-        [ -n "$XT_WIN" ] && break
-        kill -0 "$XT_PID" 2>/dev/null || fail "program ended before its window appeared: $1"
-        sleep 0.1
-    done
-    [ -n "$XT_WIN" ] || fail "no window appeared within 10 s: $1"
+# start_redirected REDIRECTION ARGS...: xt_start, with the program's
+# standard output redirected as given (a wrapper applies it, then execs
+# the program in its place).
+start_redirected() {
+    local redirection=$1 real=$XT_BIN
+    shift
+    printf '#!/bin/sh\nexec "%s" "$@" %s\n' "$real" "$redirection" >"$XT_TMP/wrapper"
+    chmod +x "$XT_TMP/wrapper"
+    XT_BIN=$XT_TMP/wrapper
+    xt_start "$@"
+    XT_BIN=$real
 }
 
 # wait_for_line LINE [SECONDS]: polls the program's stderr for the line.
@@ -50,7 +46,7 @@ renders() {
 
 # 1. Standard output closed: descriptor 1 must not become the X
 # connection; the picture for it is reported as not written.
-start_window 'exec "$XT_BIN" -o - v2a l >&- 2>>"$XT_STDERR"'
+start_redirected '>&-' -o - v2a l
 xt_key o
 wait_for_line "<standard output>: Bad file descriptor"
 xt_alive || fail "closed stdout: the program died"
@@ -69,12 +65,10 @@ quits "FIFO without a reader"
 # reported.  The test holds the read end open without reading.
 mkfifo "$XT_TMP/pipe"
 exec 7<>"$XT_TMP/pipe"
-start_window 'exec "$XT_BIN" -o - '"$many_vehicles"' l >"$XT_TMP/pipe" 2>>"$XT_STDERR"'
-sleep 0.5
+# shellcheck disable=SC2086
+start_redirected ">'$XT_TMP/pipe'" -o - $many_vehicles l
 xt_key o o o
-sleep 0.5
 xt_key Escape Escape t
-sleep 0.3
 xt_alive || fail "stuck pipe: the program died"
 quits "stuck pipe"
 grep -q "^<standard output>: not completely written (" "$XT_STDERR" \
@@ -85,11 +79,10 @@ exec 7<&-
 rm -f "$XT_TMP/pipe"
 mkfifo "$XT_TMP/pipe"
 exec 7<>"$XT_TMP/pipe"
-start_window 'exec "$XT_BIN" -o - '"$many_vehicles"' l >"$XT_TMP/pipe" 2>>"$XT_STDERR"'
+# shellcheck disable=SC2086
+start_redirected ">'$XT_TMP/pipe'" -o - $many_vehicles l
 xt_key Escape
-sleep 0.5
 xt_key o o
-sleep 0.5
 : >"$XT_TMP/late"
 for _ in $(seq 20); do
     timeout 0.5 cat <&7 >>"$XT_TMP/late"
@@ -106,8 +99,8 @@ exec 7<&-
 mkfifo "$XT_TMP/short"
 (head -c 10 "$XT_TMP/short" >/dev/null) &
 reader=$!
+# shellcheck disable=SC2086
 xt_start -o short $many_vehicles l
-sleep 0.5
 xt_key o
 wait_for_line "short: Broken pipe"
 wait "$reader"
