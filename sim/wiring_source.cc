@@ -1,6 +1,7 @@
 #include "sim/wiring_source.hh"
 
 #include <cstdio>
+#include <mutex>
 
 #include "lib/program_name.hh"
 #include "lib/vector.hh"
@@ -25,8 +26,12 @@ void note_wiring_source(const Logic *tree, const char *option, const char *text)
     sources.push_back(Source{tree, option, text, false});
 }
 
+// Vehicles may step on worker threads: one lock keeps each message to
+// once.  Only a wiring that went wrong takes it.
 void report_non_number(const Logic *tree)
 {
+    static std::mutex lock;
+    std::lock_guard<std::mutex> hold(lock);
     static bool reported_unnamed = false;
     for (Source &s : sources)
         if (s.tree == tree) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +25,7 @@
 
 // Defined by tests/counting_new.hh, which frame_allocation_test.cc
 // includes for this binary.
-extern std::size_t largest_allocation;
+extern std::atomic<std::size_t> largest_allocation;
 
 namespace {
 
