@@ -89,6 +89,12 @@ class BatchOptionLoop : public ::testing::Test {
             the_world = new World;
         if (!the_catalogue)
             build_catalogue();
+        // The settings for the bodies named next persist in the process,
+        // as on one command line: each test starts from none.
+        handle_cross_option(true);
+        handle_lights_option(true, false, 0);
+        set_left_logic(nullptr);
+        set_right_logic(nullptr);
     }
     void TearDown() override
     {
