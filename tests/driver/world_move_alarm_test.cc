@@ -4,6 +4,7 @@
 
 #include "display/view.hh"
 #include "sim/world.hh"
+#include "tests/sim/sim_helpers.hh"
 
 namespace {
 
@@ -166,17 +167,6 @@ TEST_F(FiringTest, RunsThroughTheQueue)
     EXPECT_EQ(a.steps, 8);
     EXPECT_EQ(alarm_queue, alarm.alarm());
 }
-
-// Asks to stop at its n-th break.
-class StopAt : public WorkBreak {
-  public:
-    explicit StopAt(int n) : _n(n) {}
-    bool take_break() override { return ++breaks >= _n; }
-    int breaks = 0;
-
-  private:
-    int _n;
-};
 
 // Breaks come between steps and before the drawing; one that asks to stop
 // abandons the rest of the firing.

@@ -1,5 +1,6 @@
 // Helpers shared by the tests that build worlds and vehicles: keeping what
-// a test creates alive for the whole run, and a wiring of constant drive.
+// a test creates alive for the whole run, a wiring of constant drive, and
+// a work break that asks to stop.
 #ifndef XTINKERBOT_TESTS_SIM_HELPERS_HH
 #define XTINKERBOT_TESTS_SIM_HELPERS_HH
 
@@ -30,6 +31,17 @@ class FixedDrive : public Logic {
 
   private:
     double _d;
+};
+
+// Asks to stop at its n-th break.
+class StopAt : public WorkBreak {
+  public:
+    explicit StopAt(int n) : _n(n) {}
+    bool take_break() override { return ++breaks >= _n; }
+    int breaks = 0;
+
+  private:
+    int _n;
 };
 
 #endif

@@ -473,17 +473,6 @@ TEST(CollisionGridTest, SamePairsInTheSameOrderAsThePlainPass)
     }
 }
 
-// Asks to stop at its n-th break.
-class StopAt : public WorkBreak {
-  public:
-    explicit StopAt(int n) : _n(n) {}
-    bool take_break() override { return ++breaks >= _n; }
-    int breaks = 0;
-
-  private:
-    int _n;
-};
-
 // A pass asked to stop has collided a prefix of the pairs, in order, and
 // only looked at the break every few hundred bodies.
 TEST(CollisionGridTest, StoppedPassCollidesAPrefixOfThePairs)
