@@ -15,6 +15,7 @@
 #include "sim/light.hh"
 #include "sim/vehicle.hh"
 #include "sim/world.hh"
+#include "tests/driver/process_objects.hh"
 #include "tests/sim/sim_helpers.hh"
 
 namespace {
@@ -40,19 +41,11 @@ class DragTest : public ::testing::Test {
         world.reset();
         vehicle->place(Point(0, 0), 1.0);
         world.step();
-        saved_world = the_world;
-        saved_view = the_view;
-        saved_alarm = the_move_alarm;
-        the_world = &world;
-        the_view = &view;
-        the_move_alarm = &alarm;
+        objects.use(&world, &view, &alarm);
     }
     ~DragTest() override
     {
         the_drag.cancel();
-        the_world = saved_world;
-        the_view = saved_view;
-        the_move_alarm = saved_alarm;
         quit_requested = false;
     }
 
@@ -84,9 +77,7 @@ class DragTest : public ::testing::Test {
     Vehicle *vehicle = keep(new Vehicle(20, 12));
     Light *light = keep(new Light(Point(200, 100), 1, -M_PI, M_PI, 8));
     CountingBody counter;
-    World *saved_world;
-    View *saved_view;
-    WorldMoveAlarm *saved_alarm;
+    ProcessObjects objects;  // last: it puts the previous objects back first
 };
 
 TEST_F(DragTest, AVehicleFollowsThePointerWithItsLightAndIsDroppedAtRest)

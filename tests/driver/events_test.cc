@@ -9,6 +9,7 @@
 #include "driver/window.hh"
 #include "driver/world_move_alarm.hh"
 #include "sim/world.hh"
+#include "tests/driver/process_objects.hh"
 
 namespace {
 
@@ -26,19 +27,11 @@ class EventsTest : public ::testing::Test {
     EventsTest() : view(640, 520), alarm(&world, &view)
     {
         world.add_body(&body);
-        saved_world = the_world;
-        saved_view = the_view;
-        saved_alarm = the_move_alarm;
-        the_world = &world;
-        the_view = &view;
-        the_move_alarm = &alarm;
+        objects.use(&world, &view, &alarm);
         quit_requested = false;
     }
     ~EventsTest() override
     {
-        the_world = saved_world;
-        the_view = saved_view;
-        the_move_alarm = saved_alarm;
         quit_requested = false;
     }
     void type(char c, unsigned state = 0)
@@ -57,9 +50,7 @@ class EventsTest : public ::testing::Test {
     View view;
     WorldMoveAlarm alarm;
     CountingBody body;
-    World *saved_world;
-    View *saved_view;
-    WorldMoveAlarm *saved_alarm;
+    ProcessObjects objects;  // last: it puts the previous objects back first
 };
 
 TEST_F(EventsTest, ArrowsPanByAThirdOrANinthWithControlAndRedraw)
