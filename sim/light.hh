@@ -93,6 +93,19 @@ class ThresholdLight : public Light {
     bool _on;  // the latest observed sum reached the threshold
 };
 
+// What a light of strength s that shines all round delivers at distance d.
+inline double round_intensity(double s, double d)
+{
+    double alpha = s > d ? M_PI : M_PI * s / d;
+    return s * alpha / M_PI;
+}
+
+// round_intensity for n lights at (x[k], y[k]) of strength s[k], seen from
+// `at', into out[k]: the bits of intensity_at, two lights at a time where
+// the processor can.
+void round_intensities(const double *x, const double *y, const double *s, int n,
+                       Point at, double *out);
+
 // Within the disc of radius S the light spreads over the whole half-turn;
 // outside it the spread alpha shrinks with distance.  A directional light
 // delivers the overlap of the window of width alpha around the point's
@@ -106,9 +119,9 @@ inline double Light::intensity_at(int kind, Point &source, Point at) const
     double d = std::sqrt(dx * dx + dy * dy);
     double s = strength();
     double w = arc_width();
-    double alpha = s > d ? M_PI : M_PI * s / d;
     if (w >= 2 * M_PI)
-        return s * alpha / M_PI;
+        return round_intensity(s, d);
+    double alpha = s > d ? M_PI : M_PI * s / d;
     return arc_intensity(dx, dy, s, w, alpha);
 }
 

@@ -16,6 +16,7 @@
 #include "lib/permstr.hh"
 #include "lib/point.hh"
 #include "sim/body.hh"
+#include "sim/world.hh"
 
 class Vehicle;
 class View;
@@ -56,6 +57,14 @@ class Sensor {
     Point _blind_to;
 
     double read_every_body(const Vehicle *vehicle) const;
+    // The reading from the values the world took of its lights, when
+    // every emitter is a free-standing light that shines all round; s is
+    // the sensor's place, c and sn the cosine and sine of its mount's
+    // direction in the world.
+    double read_round_lights(const World::Emitters &emitters, Point s, double c,
+                             double sn, double h) const;
+    double read_round_lights_all_round(const World::Emitters &emitters, Point s,
+                                       double h) const;
     bool sees_all_round(double h) const;
     // Whether the direction from s to source, relative to heading h, lies
     // within the field of view.

@@ -1,6 +1,6 @@
 #include "sim/step_pool.hh"
 
-#include "sim/body.hh"
+#include "sim/vehicle.hh"
 
 namespace {
 
@@ -42,8 +42,7 @@ void StepPool::take_shares()
         if (first >= _n)
             return;
         int last = first + share_size < _n ? first + share_size : _n;
-        for (int i = first; i < last; i++)
-            _bodies[i]->step(_dt);
+        Vehicle::step_independent(_bodies + first, last - first, _dt);
     }
 }
 

@@ -59,7 +59,8 @@ World::World()
       _angular_damping(1.0), _held(nullptr), _reference(false), _recording_trails(true),
       _generation(0), _threads(1), _parallel_minimum(default_parallel_minimum),
       _parallel_steps(0), _pool(nullptr), _plan_valid(false), _plan_generation(0),
-      _plan_threads(0), _plan_reference(false), _plan_minimum(0), _work_break(nullptr)
+      _plan_threads(0), _plan_reference(false), _plan_minimum(0), _work_break(nullptr),
+      _emitter_values_current(false)
 {
 }
 
@@ -131,27 +132,82 @@ void World::step()
                     v->stop();
                     continue;
                 }
-            b->step(0.1);
+            step_body(b);
         }
+        forget_emitter_values();
         return;
     }
-    if (!_pool)
-        _pool = new StepPool(_threads);
     Body *const *bodies = _bodies.begin();
     int i = 0;
+    bool threaded = false;
     for (const Run &run : _runs) {
         for (; i < run.begin; i++)
-            bodies[i]->step(0.1);
-        _pool->step_all(bodies + run.begin, run.end - run.begin, 0.1);
+            step_body(bodies[i]);
+        if (!_emitter_values_current)
+            refresh_emitter_values();
+        if (run.threaded) {
+            if (!_pool)
+                _pool = new StepPool(_threads);
+            _pool->step_all(bodies + run.begin, run.end - run.begin, 0.1);
+            threaded = true;
+        } else {
+            Vehicle::step_independent(bodies + run.begin, run.end - run.begin, 0.1);
+        }
         i = run.end;
     }
     for (; i < _bodies.size(); i++)
-        bodies[i]->step(0.1);
-    _parallel_steps++;
+        step_body(bodies[i]);
+    forget_emitter_values();
+    if (threaded)
+        _parallel_steps++;
 }
 
-// The runs of at least _parallel_minimum consecutive vehicles, when the
-// vehicles' steps are independent; none otherwise.
+// A vehicle's step changes no free-standing light, so the values taken
+// before the first vehicle of a stretch serve every vehicle up to the
+// next body that is not one.
+void World::step_body(Body *b)
+{
+    bool vehicle = b->as_vehicle();
+    if (vehicle && !_emitter_values_current)
+        refresh_emitter_values();
+    b->step(0.1);
+    if (!vehicle)
+        forget_emitter_values();
+}
+
+void World::refresh_emitter_values()
+{
+    for (Emitters *e : _emitter_lists) {
+        if (e->generation != _generation)
+            continue;  // rebuilt, with its values, when next asked for
+        int n = e->bodies.size();
+        e->x.clear();
+        e->y.clear();
+        e->strength.clear();
+        e->values_current = true;
+        for (int k = 0; k < n; k++) {
+            const Light *light = e->lights[k];
+            if (!light || light->carrier() || !(light->arc_width() >= 2 * M_PI)) {
+                e->values_current = false;
+                break;
+            }
+            e->x.push_back(light->x());
+            e->y.push_back(light->y());
+            e->strength.push_back(light->strength());
+        }
+    }
+    _emitter_values_current = true;
+}
+
+void World::forget_emitter_values()
+{
+    for (Emitters *e : _emitter_lists)
+        e->values_current = false;
+    _emitter_values_current = false;
+}
+
+// The runs of consecutive vehicles, when the vehicles' steps are
+// independent, threaded from _parallel_minimum vehicles on; none otherwise.
 void World::plan_parallel_step()
 {
     if (_plan_valid && _plan_generation == _generation && _plan_threads == _threads
@@ -164,7 +220,7 @@ void World::plan_parallel_step()
     _plan_minimum = _parallel_minimum;
     _runs.clear();
     // The reference world keeps the plain loop.
-    if (_threads < 2 || _reference || !vehicles_independent())
+    if (_reference || !vehicles_independent())
         return;
     int n = _bodies.size();
     for (int i = 0; i < n;) {
@@ -175,8 +231,7 @@ void World::plan_parallel_step()
         int j = i;
         while (j < n && _bodies[j]->as_vehicle())
             j++;
-        if (j - i >= _parallel_minimum)
-            _runs.push_back(Run{i, j});
+        _runs.push_back(Run{i, j, _threads > 1 && j - i >= _parallel_minimum});
         i = j;
     }
 }
@@ -212,7 +267,8 @@ bool World::vehicles_independent()
     return true;
 }
 
-const World::Emitters &World::emitters(int kind)
+// The list of the kind, made or brought up to date.
+const World::Emitters &World::rebuilt_emitters(int kind)
 {
     Emitters *list = nullptr;
     for (Emitters *e : _emitter_lists)
@@ -224,6 +280,7 @@ const World::Emitters &World::emitters(int kind)
         list = new Emitters;
         list->kind = kind;
         list->generation = _generation - 1;
+        list->values_current = false;
         _emitter_lists.push_back(list);
     }
     if (list->generation != _generation) {
@@ -235,6 +292,11 @@ const World::Emitters &World::emitters(int kind)
                 list->lights.push_back(dynamic_cast<const Light *>(b));
             }
         list->generation = _generation;
+        list->values_current = false;
+        // A list first asked for during a step of vehicles gets the values
+        // of the others.
+        if (_emitter_values_current)
+            refresh_emitter_values();
     }
     return *list;
 }

@@ -12,11 +12,12 @@
 // straightforward reference algorithms, which tests (and the batch
 // runner's -reference) run beside the fast ones.
 //
-// With more than one thread, the vehicles of a step are stepped side by
-// side when nothing one of them changes can reach another within the step:
-// no vehicle carries a light and every emitter that a sensor of the world
-// responds to is a free-standing light.  Lights step at their own place in
-// the body list, between the runs of vehicles, as in the sequential order.
+// When nothing one vehicle changes can reach another within the step (no
+// vehicle carries a light and every emitter that a sensor of the world
+// responds to is a free-standing light), consecutive vehicles sense a block
+// at a time before they act, and with more than one thread long runs of
+// them step side by side.  Lights step at their own place in the body
+// list, between the runs of vehicles, as in the sequential order.
 #ifndef XTINKERBOT_SIM_WORLD_HH
 #define XTINKERBOT_SIM_WORLD_HH
 
@@ -80,12 +81,24 @@ class World {
         unsigned generation;  // of the body list it was built from
         Vector<Body *> bodies;
         Vector<const Light *> lights;
+        // While the world steps its vehicles, when every emitter is a
+        // free-standing light that shines all round: the position and
+        // strength of each, which nothing changes until the next light
+        // steps.  Sensors then read these arrays, not the lights.
+        bool values_current;
+        Vector<double> x, y, strength;
     };
 
     const Vector<Body *> &bodies() const { return _bodies; }
     const Vector<Body *> &colliding() const { return _colliding; }
     // Rebuilt after the body list changes.
-    const Emitters &emitters(int kind);
+    const Emitters &emitters(int kind)
+    {
+        for (Emitters *e : _emitter_lists)
+            if (e->kind == kind && e->generation == _generation)
+                return *e;
+        return rebuilt_emitters(kind);
+    }
 
     // The straightforward algorithms everywhere: no indexes, no shortcuts.
     // Hot paths read it through Vehicle::reference().
@@ -158,10 +171,13 @@ class World {
     Vector<CellEntry> _sorted;  // by cell, ascending body within a cell
     Vector<int> _candidates;
 
-    // Which runs of the body list step side by side, worked out again when
-    // the body list or a setting it depends on changes.
+    // The runs of the body list whose vehicles step independently, worked
+    // out again when the body list or a setting it depends on changes.
+    // The vehicles of a run sense a block at a time before they act, and
+    // long runs step side by side on the threads.
     struct Run {
         int begin, end;  // bodies[begin, end), all vehicles
+        bool threaded;
     };
     int _threads;
     int _parallel_minimum;
@@ -172,11 +188,18 @@ class World {
     int _plan_threads;
     bool _plan_reference;
     int _plan_minimum;
-    Vector<Run> _runs;          // empty: step sequentially
+    Vector<Run> _runs;          // empty: step body by body
     Vector<int> _sensed_kinds;  // scratch of plan_parallel_step
     WorkBreak *_work_break;     // null: no breaks
 
+    // Whether the emitter lists' values hold the lights' state now.
+    bool _emitter_values_current;
+
+    const Emitters &rebuilt_emitters(int kind);
     void plan_parallel_step();
+    void step_body(Body *b);
+    void refresh_emitter_values();
+    void forget_emitter_values();
     bool vehicles_independent();
 
     void sort_bodies();

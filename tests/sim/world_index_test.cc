@@ -102,6 +102,7 @@ struct Scenario {
     bool kind_two;                // add vehicles that sense kind 2
     bool oddities;                // duplicate light, non-finite and huge bodies
     double friction;              // -f value; negative: defaults
+    bool round_lights = false;    // the added and the duplicated light shine all round
 };
 
 void PrintTo(const Scenario &s, std::ostream *os)
@@ -162,8 +163,9 @@ class Twins {
 
     void add_light(Point at)
     {
+        double half = _s.round_lights ? M_PI : M_PI / 2;
         for (World *w : all())
-            w->add_body(keep(new Light(at, 1, -M_PI / 2, M_PI / 2, 7)));
+            w->add_body(keep(new Light(at, 1, -half, half, 7)));
     }
 
   private:
@@ -212,9 +214,16 @@ class Twins {
         for (const char *name : {"l", "timel", "l2a", "l2b"})
             w.add_body(keep(the_catalogue->find(name)->clone()));
         if (_s.oddities) {
-            Body *twice = keep(new Light(Point(40, -30), 1, 0, M_PI, 9));
+            double end = _s.round_lights ? 2 * M_PI : M_PI;
+            Body *twice = keep(new Light(Point(40, -30), 1, 0, end, 9));
             w.add_body(twice);
             w.add_body(twice);
+            if (_s.round_lights) {
+                // Seen from anywhere, their offsets are not finite.
+                const double inf = std::numeric_limits<double>::infinity();
+                w.add_body(keep(new Light(Point(NAN, 20), 1, -M_PI, M_PI, 4)));
+                w.add_body(keep(new Light(Point(-inf, 0), 1, -M_PI, M_PI, 4)));
+            }
         }
     }
 
@@ -296,23 +305,29 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"carried_lights_crowded", 7, 90, 220, 200, 1, false, false, 0.5},
         Scenario{"threshold_lights_kind_two", 42, 100, 320, 320, 2, true, false, -1},
         Scenario{"oddities", 99, 70, 260, 220, 1, true, true, 0},
-        Scenario{"oddities_free_lights", 5, 70, 260, 220, 0, false, true, 0}),
+        Scenario{"oddities_free_lights", 5, 70, 260, 220, 0, false, true, 0},
+        // Sensors read the lights' values taken for the step, two at a
+        // time, with an odd one out once the seventh is added, and must
+        // pass over a light whose offset is not finite as the plain
+        // algorithm does.
+        Scenario{"oddities_round_lights", 5, 70, 260, 220, 0, false, true, 0, true}),
     [](const ::testing::TestParamInfo<Scenario> &info) { return info.param.name; });
 
 // Lights step at their place in the body list.  Unsorted, with a fading
 // light between two groups of vehicles, the vehicles before it see it one
 // step brighter than those after it: the threads must step each group on
-// its own side of the light.
+// its own side of the light, and the values sensors read must be taken
+// again once it has stepped, on one thread as on three.
 TEST(ThreadedStepTest, LightsBetweenVehiclesStepInTheirPlace)
 {
     if (!the_catalogue)
         build_catalogue();
-    World &plain = lasting_world(), &threaded = lasting_world();
+    World &plain = lasting_world(), &threaded = lasting_world(), &single = lasting_world();
     plain.set_reference(true);
     threaded.set_threads(3);
     threaded.set_parallel_minimum(4);
     const char *kinds[] = {"v2a", "v3b", "v1p", "v2bp"};
-    for (World *w : {&plain, &threaded}) {
+    for (World *w : {&plain, &threaded, &single}) {
         std::srand(11);
         for (int group = 0; group < 2; group++) {
             for (int i = 0; i < 30; i++) {
@@ -326,11 +341,12 @@ TEST(ThreadedStepTest, LightsBetweenVehiclesStepInTheirPlace)
             b->reset();  // World::reset would sort the lights to the end
     }
     for (int step = 1; step <= 150; step++) {
-        for (World *w : {&plain, &threaded}) {
+        for (World *w : {&plain, &threaded, &single}) {
             w->step();
             w->collide_pairs();
         }
         ASSERT_EQ("", difference(threaded, plain)) << "after step " << step;
+        ASSERT_EQ("", difference(single, plain)) << "one thread, after step " << step;
     }
     EXPECT_EQ(150, threaded.parallel_steps());
     ASSERT_NE(nullptr, threaded.bodies()[0]->as_vehicle());
