@@ -203,33 +203,19 @@ void Vehicle::step(double dt)
     // Sensing and friction read the world: only embodied vehicles step.
     ASSERT(_world);
     sense();
-    act(dt);
-}
-
-void Vehicle::step_independent(Body *const *bodies, int n, double dt)
-{
-    const int block = 64;
-    for (int first = 0; first < n; first += block) {
-        int last = first + block < n ? first + block : n;
-        // The world's runs hold vehicles only.
-        for (int i = first; i < last; i++) {
-            Vehicle *v = static_cast<Vehicle *>(bodies[i]);
-            ASSERT(v->_world);
-            v->sense();
-        }
-        for (int i = first; i < last; i++)
-            static_cast<Vehicle *>(bodies[i])->act(dt);
-    }
-}
-
-void Vehicle::act(double dt)
-{
     let_lights_observe();
     compute_drives();
     double torque = 0;
     Point force = apply_drives(torque);
     move_linear(force, dt);
     turn(torque, dt);
+}
+
+void Vehicle::step_independent(Body *const *bodies, int n, double dt)
+{
+    // The world's runs hold vehicles only.
+    for (int i = 0; i < n; i++)
+        static_cast<Vehicle *>(bodies[i])->Vehicle::step(dt);
 }
 
 void Vehicle::sense()

@@ -80,11 +80,9 @@ class Vehicle : public Body {
     static void reset_mass_warning();
     bool is_mobile() const override { return true; }
     void step(double dt) override;
-    // Steps the n vehicles bodies[0, n) (all vehicles of one world, whose
-    // steps read nothing another of them writes), as each one's step()
-    // would: a block of them senses, then each of the block acts.  The
-    // readings of the block are then independent, and the processor works
-    // on several at once.
+    // Steps the n vehicles bodies[0, n), a run of one world's vehicles
+    // whose steps read nothing another of them writes, without a virtual
+    // call each.
     static void step_independent(Body *const *bodies, int n, double dt);
     bool record_trail() override;
     void draw(View *view) override;
@@ -113,7 +111,6 @@ class Vehicle : public Body {
     PermString _name;
 
     void sense();
-    void act(double dt);  // the rest of a step, after sense()
     void let_lights_observe();
     void compute_drives();
     Point apply_drives(double &torque);
