@@ -1,9 +1,6 @@
 #include "sim/light.hh"
 
 #include <cmath>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "display/colour.hh"
 #include "display/view.hh"
@@ -95,32 +92,6 @@ double Light::arc_intensity(double dx, double dy, double s, double w, double alp
     if (lo2 > hi2)
         return 0;
     return s * (hi2 - lo2) / M_PI;
-}
-
-// Square roots and divisions are correctly rounded in both forms, and
-// the operations come in the scalar order, so the bits are the same.
-void round_intensities(const double *x, const double *y, const double *s, int n,
-                       Point at, double *out)
-{
-    int k = 0;
-#if defined(__SSE2__)
-    const __m128d ax = _mm_set1_pd(at.x), ay = _mm_set1_pd(at.y);
-    const __m128d pi = _mm_set1_pd(M_PI);
-    for (; k + 2 <= n; k += 2) {
-        __m128d dx = _mm_sub_pd(ax, _mm_loadu_pd(x + k));
-        __m128d dy = _mm_sub_pd(ay, _mm_loadu_pd(y + k));
-        __m128d d = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)));
-        __m128d sk = _mm_loadu_pd(s + k);
-        __m128d inside = _mm_cmpgt_pd(sk, d);
-        __m128d spread = _mm_div_pd(_mm_mul_pd(pi, sk), d);
-        __m128d alpha = _mm_or_pd(_mm_and_pd(inside, pi), _mm_andnot_pd(inside, spread));
-        _mm_storeu_pd(out + k, _mm_div_pd(_mm_mul_pd(sk, alpha), pi));
-    }
-#endif
-    for (; k < n; k++) {
-        double dx = at.x - x[k], dy = at.y - y[k];
-        out[k] = round_intensity(s[k], std::sqrt(dx * dx + dy * dy));
-    }
 }
 
 void Light::draw(View *view)

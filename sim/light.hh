@@ -100,12 +100,6 @@ inline double round_intensity(double s, double d)
     return s * alpha / M_PI;
 }
 
-// round_intensity for n lights at (x[k], y[k]) of strength s[k], seen from
-// `at', into out[k]: the bits of intensity_at, two lights at a time where
-// the processor can.
-void round_intensities(const double *x, const double *y, const double *s, int n,
-                       Point at, double *out);
-
 // Within the disc of radius S the light spreads over the whole half-turn;
 // outside it the spread alpha shrinks with distance.  A directional light
 // delivers the overlap of the window of width alpha around the point's

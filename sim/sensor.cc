@@ -84,7 +84,7 @@ static bool carried(int k, Body *const *bodies, const Light *const *lights,
     return lights[k] ? lights[k]->carried_by(vehicle) : bodies[k]->carried_by(vehicle);
 }
 
-double Sensor::read(const Vehicle *vehicle) const
+double Sensor::read(const Vehicle *vehicle, CachedTurn &turn) const
 {
     if (vehicle->reference())
         return read_every_body(vehicle);
@@ -92,8 +92,8 @@ double Sensor::read(const Vehicle *vehicle) const
     double h = vehicle->heading();
     // The mount turned by the heading (rotate_polar, bit for bit), keeping
     // the cosine and sine of its direction.
-    double a = _mount_direction + h;
-    double c = std::cos(a), sn = std::sin(a);
+    double c, sn;
+    turn.at(_mount_direction + h, c, sn);
     Point s = vehicle->position() + Point(c * _mount_length, _mount_length * sn);
     const World::Emitters &emitters = world->emitters(_kind);
     if (emitters.values_current)

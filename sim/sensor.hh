@@ -16,6 +16,7 @@
 #include "lib/permstr.hh"
 #include "lib/point.hh"
 #include "sim/body.hh"
+#include "sim/cached_turn.hh"
 #include "sim/world.hh"
 
 class Vehicle;
@@ -27,8 +28,15 @@ class Sensor {
            double max_angle);
     virtual ~Sensor() {}
 
-    // The reading on this vehicle now; never negative.
-    virtual double read(const Vehicle *vehicle) const;
+    // The reading on this vehicle now; never negative.  The vehicle keeps
+    // a turn for each of its sensors: the sine and cosine of the mount's
+    // direction, which stay the same while the heading does.
+    virtual double read(const Vehicle *vehicle, CachedTurn &turn) const;
+    double read(const Vehicle *vehicle) const
+    {
+        CachedTurn fresh;
+        return read(vehicle, fresh);
+    }
     // The field of view as a wedge of radius 5 in the vehicle's colour.
     virtual void draw(const Vehicle *vehicle, View *view) const;
 

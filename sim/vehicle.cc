@@ -30,6 +30,7 @@ Vehicle::Vehicle(double length, double width)
 void Vehicle::add_sensor(Sensor *sensor)
 {
     _sensors.push_back(sensor);
+    _sensor_turns.push_back(CachedTurn());
 }
 
 void Vehicle::add_actuator(Actuator *actuator, Logic *logic)
@@ -91,33 +92,6 @@ void Vehicle::embody(World *world)
     for (Body *light : _lights)
         world->add_body(light);
 }
-
-namespace {
-
-// rotate_polar((f, 0), angle) for each motor force, with the cosine and
-// sine of the previous direction reused: the motors of a vehicle mostly
-// push the same way, so one sincos serves them all.
-class ForceTurner {
-  public:
-    Point turn(double f, double angle)
-    {
-        double a = polar_direction_x(f) + angle;
-        double r = std::sqrt(f * f);
-        if (!(_have && a == _angle && std::signbit(a) == std::signbit(_angle))) {
-            _cos = std::cos(a);
-            _sin = std::sin(a);
-            _angle = a;
-            _have = true;
-        }
-        return Point(_cos * r, r * _sin);
-    }
-
-  private:
-    bool _have = false;
-    double _angle = 0, _cos = 0, _sin = 0;
-};
-
-}  // namespace
 
 double wrap_heading(double h)
 {
@@ -221,8 +195,8 @@ void Vehicle::step_independent(Body *const *bodies, int n, double dt)
 void Vehicle::sense()
 {
     _values.clear();
-    for (Sensor *s : _sensors)
-        _values.push_back(s->read(this));
+    for (int i = 0; i < _sensors.size(); i++)
+        _values.push_back(_sensors[i]->read(this, _sensor_turns[i]));
 }
 
 void Vehicle::let_lights_observe()
@@ -251,13 +225,15 @@ void Vehicle::compute_drives()
 }
 
 // Sums the motor forces into a world-frame force and a turning effect.
+// Each force is rotate_polar((f, 0), direction + heading), bit for bit:
+// the motors of a vehicle mostly push the same way, step after step, so
+// one cached sine and cosine serves them all.
 Point Vehicle::apply_drives(double &torque)
 {
     if (reference())
         return apply_drives_plain(torque);
     Point force(0, 0);
     _force_total = 0;
-    ForceTurner turner;
     const double *drives = _drives.begin();
     Actuator *const *actuators = _actuators.begin();
     for (int i = 0; i < _drives.size(); i++) {
@@ -266,7 +242,9 @@ Point Vehicle::apply_drives(double &torque)
             continue;
         const Actuator *a = actuators[i];
         double f = d * a->strength();
-        force += turner.turn(f, a->direction() + _heading);
+        double c, sn, r = std::sqrt(f * f);
+        _motor_turn.at(polar_direction_x(f) + (a->direction() + _heading), c, sn);
+        force += Point(c * r, r * sn);
         torque += f * a->lever();
         _force_total += f;
     }

@@ -14,6 +14,7 @@
 #include "lib/point.hh"
 #include "lib/vector.hh"
 #include "sim/body.hh"
+#include "sim/cached_turn.hh"
 #include "sim/world.hh"
 
 class Actuator;
@@ -108,6 +109,8 @@ class Vehicle : public Body {
     // once their storage has grown to size.
     Vector<double> _values;  // readings, then bound variables
     Vector<double> _drives;  // clamped drive of each actuator
+    Vector<CachedTurn> _sensor_turns;  // one for each sensor
+    CachedTurn _motor_turn;            // of the latest motor force
     PermString _name;
 
     void sense();

@@ -14,8 +14,8 @@
 //
 // When nothing one vehicle changes can reach another within the step (no
 // vehicle carries a light and every emitter that a sensor of the world
-// responds to is a free-standing light), consecutive vehicles sense a block
-// at a time before they act, and with more than one thread long runs of
+// responds to is a free-standing light), runs of consecutive vehicles step
+// without a virtual call each, and with more than one thread long runs of
 // them step side by side.  Lights step at their own place in the body
 // list, between the runs of vehicles, as in the sequential order.
 #ifndef XTINKERBOT_SIM_WORLD_HH
@@ -173,8 +173,7 @@ class World {
 
     // The runs of the body list whose vehicles step independently, worked
     // out again when the body list or a setting it depends on changes.
-    // The vehicles of a run sense a block at a time before they act, and
-    // long runs step side by side on the threads.
+    // Long runs step side by side on the threads.
     struct Run {
         int begin, end;  // bodies[begin, end), all vehicles
         bool threaded;
