@@ -13,9 +13,12 @@
 // uniform grid at least as wide as the largest sum of two radii, wrapped
 // onto a table whose size follows the number of bodies.  The pair
 // test depends on positions, radii and groups alone, which collide() does
-// not change, so each body's near partners can be found before its pairs
-// are collided; they are then collided in ascending order, exactly the
-// pairs and the order of the quadratic pass.
+// not change, so the near pairs can be found before any is collided: the
+// cells are visited in order, each with the neighbours that follow it,
+// and the pairs found are then sorted and collided in ascending order,
+// exactly the pairs and the order of the quadratic pass.  A crowd with
+// more near pairs than that has room for gathers each body's partners in
+// turn instead.
 #include "sim/world.hh"
 
 #include <algorithm>
@@ -348,6 +351,12 @@ bool World::collide_near_pairs()
     double scale = 1 / cell;
     TableSize table = table_size(bounds, scale);
     sort_into_cells(bounds, scale, table);
+    int found = find_near_pairs(table);
+    if (found >= 0) {
+        collide_near_pairs_in_order(found);
+        return true;
+    }
+    // A crowd: each body's partners are gathered and collided in turn.
     for (int i = 0; i < _colliders.size(); i++) {
         if (i % bodies_per_break == bodies_per_break - 1 && take_break())
             break;
@@ -468,7 +477,135 @@ void World::sort_into_cells(const Bounds &bounds, double scale, const TableSize 
     CellEntry *sorted = _sorted.begin();
     for (int i = n - 1; i >= 0; i--)
         if (cs[i].cell >= 0)
-            sorted[--start[cs[i].cell]] = CellEntry{cs[i].x, cs[i].y, cs[i].r, cs[i].group, i};
+            sorted[--start[cs[i].cell]] =
+                CellEntry{cs[i].x, cs[i].y, cs[i].r, cs[i].group, i, cs[i].cell};
+}
+
+// Near pairs per body in the grid that the pass finds in cell order; a
+// crowd with more goes body by body.
+const int near_pairs_per_body = 16;
+
+namespace {
+
+// Positions [from, to) of the grid's bodies in cell order.
+struct Range {
+    int from, to;
+};
+
+// Appends range [from, to) to ranges, joined to the last one when it
+// follows on from it.
+int add_range(Range *ranges, int count, int from, int to)
+{
+    if (from == to)
+        return count;
+    if (count > 0 && ranges[count - 1].to == from) {
+        ranges[count - 1].to = to;
+        return count;
+    }
+    ranges[count] = Range{from, to};
+    return count + 1;
+}
+
+}  // namespace
+
+// Writes to near, from found on, each body of b[0, n) that passes the pair
+// test with a, as a pair of indexes in ascending order; returns the new
+// count.  Branch-free, as near_in_cells.
+int World::near_in_range(const CellEntry &a, const CellEntry *b, int n, NearPair *near,
+                         int found)
+{
+    for (int k = 0; k < n; k++) {
+        bool is_near = std::fabs(a.x - b[k].x) + std::fabs(a.y - b[k].y) <= a.r + b[k].r;
+        int lo = a.body < b[k].body ? a.body : b[k].body;
+        int hi = a.body < b[k].body ? b[k].body : a.body;
+        near[found] = NearPair{lo, hi};
+        found += (a.group == b[k].group) & is_near;
+    }
+    return found;
+}
+
+// Every near pair of the grid, found by visiting the cells in order, each
+// with the four neighbours that follow it (east, and the three cells of
+// the row above), so that each pair of neighbouring cells is looked at
+// once and memory is read in order.  The table is at least 4 cells a
+// side, so those five cells are distinct, and of two neighbouring cells
+// exactly one lies among the other's followers.  Returns how many pairs
+// were written to _near, or -1 when there are more than it has room for.
+int World::find_near_pairs(const TableSize &table)
+{
+    int count = _sorted.size();
+    long room = std::min((long) near_pairs_per_body * count + 64, (long) INT_MAX / 2);
+    if (_near.size() < room)
+        _near.resize((int) room, NearPair());
+    const CellEntry *sorted = _sorted.begin();
+    const int *start = _cell_start.begin();
+    NearPair *near = _near.begin();
+    int columns_mask = table.columns - 1, rows_mask = table.rows - 1;
+    int found = 0;
+    for (int p = 0; p < count;) {
+        int c = sorted[p].cell;
+        int cx = c & columns_mask, cy = c >> table.shift;
+        int row = cy << table.shift, up = ((cy + 1) & rows_mask) << table.shift;
+        int east = row | ((cx + 1) & columns_mask);
+        int end = start[c + 1];
+        Range ranges[4];
+        int n = add_range(ranges, 0, start[east], start[east + 1]);
+        for (int dx = -1; dx <= 1; dx++) {
+            int cell = up | ((cx + dx) & columns_mask);
+            n = add_range(ranges, n, start[cell], start[cell + 1]);
+        }
+        int outside = 0;
+        for (int k = 0; k < n; k++)
+            outside += ranges[k].to - ranges[k].from;
+        for (int q = p; q < end; q++) {
+            if (found + (end - q - 1) + outside > room)
+                return -1;
+            const CellEntry &a = sorted[q];
+            found = near_in_range(a, sorted + q + 1, end - q - 1, near, found);
+            for (int k = 0; k < n; k++)
+                found = near_in_range(a, sorted + ranges[k].from, ranges[k].to - ranges[k].from,
+                                      near, found);
+        }
+        p = end;
+    }
+    return found;
+}
+
+// Sorts the found pairs by their first body, then each body's partners
+// in ascending order, and collides them in that order: the pairs and
+// order of the quadratic pass.
+void World::collide_near_pairs_in_order(int found)
+{
+    int n = _colliders.size();
+    _pair_start.clear();
+    _pair_start.resize(n + 2, 0);
+    _partners.reserve(_near.size());
+    _partners.resize(found, 0);
+    int *start = _pair_start.begin();
+    int *partners = _partners.begin();
+    const NearPair *near = _near.begin();
+    // A counting sort: counted two places on, so that placing each pair
+    // moves start[i + 1] from the start of body i's partners to their end.
+    for (int k = 0; k < found; k++)
+        start[near[k].i + 2]++;
+    for (int i = 2; i <= n + 1; i++)
+        start[i] += start[i - 1];
+    for (int k = 0; k < found; k++)
+        partners[start[near[k].i + 1]++] = near[k].j;
+    for (int i = 0; i < n; i++) {
+        if (i % bodies_per_break == bodies_per_break - 1 && take_break())
+            return;
+        int *js = partners + start[i], count = start[i + 1] - start[i];
+        if (count == 0)
+            continue;
+        if (count <= small_sort)
+            insertion_sort(js, count);
+        else
+            std::sort(js, js + count);
+        Body *body = _colliding[i];
+        for (int k = 0; k < count; k++)
+            body->collide(_colliding[js[k]]);
+    }
 }
 
 // Appends to js, from cells first to last of one row, the index of every

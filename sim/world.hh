@@ -138,6 +138,11 @@ class World {
         double x, y, r;
         int group;
         int body;  // index in _colliding and _colliders
+        int cell;
+    };
+    // A pair that passed the pair test: bodies i < j of _colliding.
+    struct NearPair {
+        int i, j;
     };
     // The bodies the grid holds: the box around them, how many there are
     // and the largest radius of a colliding body.
@@ -170,6 +175,9 @@ class World {
     Vector<int> _cell_start;   // cell c holds _sorted[start[c], start[c+1])
     Vector<CellEntry> _sorted;  // by cell, ascending body within a cell
     Vector<int> _candidates;
+    Vector<NearPair> _near;    // found in cell order; room for the most allowed
+    Vector<int> _pair_start;   // body i's partners are _partners[start[i], start[i+1])
+    Vector<int> _partners;
 
     // The runs of the body list whose vehicles step independently, worked
     // out again when the body list or a setting it depends on changes.
@@ -210,6 +218,10 @@ class World {
     void sort_into_cells(const Bounds &bounds, double scale, const TableSize &table);
     int near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const;
     void collide_with_neighbours(int i, const TableSize &table);
+    int find_near_pairs(const TableSize &table);
+    static int near_in_range(const CellEntry &a, const CellEntry *b, int n, NearPair *near,
+                             int found);
+    void collide_near_pairs_in_order(int found);
 };
 
 extern World *the_world;
