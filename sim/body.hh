@@ -40,11 +40,20 @@ inline double polar_direction_x(double d)
     return d > 0 ? 0.0 : d < 0 ? M_PI : std::atan2(0.0, d);
 }
 
+// sqrt(d * d), bit for bit.  In binary floating point with rounding to
+// nearest that is |d| whenever d * d neither overflows nor underflows, so
+// the square root is needed only far from 1.
+inline double length_x(double d)
+{
+    double a = std::fabs(d);
+    return a >= 0x1p-500 && a <= 0x1p500 ? a : std::sqrt(d * d);
+}
+
 // rotate_polar((d, 0), angle), bit for bit, without the atan2; d * d + 0 * 0
 // is d * d for every d, so the length needs no more.
 inline Point rotate_polar_x(double d, double angle)
 {
-    return polar_point(std::sqrt(d * d), polar_direction_x(d) + angle);
+    return polar_point(length_x(d), polar_direction_x(d) + angle);
 }
 
 class Body {

@@ -242,7 +242,7 @@ Point Vehicle::apply_drives(double &torque)
             continue;
         const Actuator *a = actuators[i];
         double f = d * a->strength();
-        double c, sn, r = std::sqrt(f * f);
+        double c, sn, r = length_x(f);
         _motor_turn.at(polar_direction_x(f) + (a->direction() + _heading), c, sn);
         force += Point(c * r, r * sn);
         torque += f * a->lever();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <ostream>
@@ -624,6 +625,30 @@ TEST(CollisionGridTest, ShortcutIdentitiesHold)
     }
     Point a = rotate_polar(Point(NAN, 0), 1), b = rotate_polar_x(NAN, 1);
     EXPECT_TRUE(std::isnan(a.x) && std::isnan(b.x));
+}
+
+// length_x skips the square root of d * d: its bits must be the root's,
+// at the edges of the range where it does and everywhere between them.
+TEST(CollisionGridTest, LengthOfAnOffsetAlongXIsTheRootOfItsSquare)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> ds = {0.0, -0.0, inf, -inf, 4.9e-324, 1e-160, 1e-155, 1e155, 1e160,
+                              0x1p-500, 0x1p500, std::nextafter(0x1p-500, 0.0),
+                              std::nextafter(0x1p500, inf), 1.0, 0.1, 8.0 / 3};
+    std::mt19937_64 rng(11);
+    for (int i = 0; i < 200000; i++) {
+        // Every exponent, and mantissas near all ones and all zeros.
+        std::uint64_t bits = rng();
+        if (i % 3 == 1)
+            bits |= 0x000FFFFFFFFFF000ull;
+        if (i % 3 == 2)
+            bits &= 0xFFF0000000000FFFull;
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        ds.push_back(d);
+    }
+    for (double d : ds)
+        ASSERT_TRUE(same_bits(std::sqrt(d * d), length_x(d)) || std::isnan(d)) << d;
 }
 
 }  // namespace
