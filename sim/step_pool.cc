@@ -4,9 +4,8 @@
 
 namespace {
 
-// Bodies taken at a time: large enough that the shared counter is touched
-// rarely, small enough that a thread slowed by other work on the machine
-// leaves the rest of the run to the others.
+// The fewest bodies taken at a time: enough that the shared counter is
+// touched rarely.
 const int share_size = 64;
 
 }  // namespace
@@ -35,14 +34,26 @@ StepPool::~StepPool()
         t.join();
 }
 
+// Each share is a slice of what is left, shrinking as the run is used up:
+// a thread steps long stretches of consecutive vehicles, whose memory lies
+// together (fixed shares of 64 handed out in turn cost each thread a third
+// of its speed), and a thread slowed by other work on the machine still
+// leaves the end of the run to the others.
 void StepPool::take_shares()
 {
+    int threads = (int) _workers.size() + 1;
+    int first = _next.load(std::memory_order_relaxed);
     for (;;) {
-        int first = _next.fetch_add(share_size, std::memory_order_relaxed);
         if (first >= _n)
             return;
-        int last = first + share_size < _n ? first + share_size : _n;
+        int size = (_n - first) / (2 * threads);
+        if (size < share_size)
+            size = share_size;
+        if (!_next.compare_exchange_weak(first, first + size, std::memory_order_relaxed))
+            continue;
+        int last = first + size < _n ? first + size : _n;
         Vehicle::step_independent(_bodies + first, last - first, _dt);
+        first = _next.load(std::memory_order_relaxed);
     }
 }
 
