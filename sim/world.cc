@@ -429,13 +429,14 @@ bool World::cell_width(const Bounds &bounds, double &cell)
     return true;
 }
 
-// The cells wrap onto a table of at most about 16 cells per body: a crowd
+// The cells wrap onto a table of at most about 4 cells per body: a crowd
 // keeps narrow cells however far a few bodies wander, and those few share
-// cells with bodies far too distant to pass the pair test.
+// cells with bodies far too distant to pass the pair test.  Every pass
+// clears and sums the whole table, so it is kept small.
 World::TableSize World::table_size(const Bounds &bounds, double scale)
 {
     TableSize table;
-    table.limit = std::min(max_table_side, wrap_size(4 * std::sqrt((double) bounds.count)));
+    table.limit = std::min(max_table_side, wrap_size(2 * std::sqrt((double) bounds.count)));
     table.columns = std::min(table.limit, wrap_size((bounds.x1 - bounds.x0) * scale + 1));
     table.shift = 0;
     while ((1 << table.shift) < table.columns)
