@@ -47,8 +47,12 @@ const double cell_margin = 1.001;
 // a few times 2^-53 of the largest one; they must stay far below the cell
 // margin, or a touching pair could land two cells apart.
 const double max_cell_number = 68719476736.0;  // 2^36
-// The table the grid wraps onto has at most this many cells a side.
-const int max_table_side = 2048;
+// The table the grid wraps onto has at most this many cells a side: a
+// megabyte of cell starts, which stays in the second-level cache.  Every
+// pass counts bodies into it in no particular order: at 100,000 vehicles
+// a table four times the size made 14 % more first-level and 22 % more
+// last-level data misses.
+const int max_table_side = 512;
 // Colliding bodies between two looks at the work break: a few hundred
 // microseconds of a crowded pass.
 const int bodies_per_break = 256;
