@@ -487,8 +487,9 @@ void World::sort_into_cells(const Bounds &bounds, double scale, const TableSize 
 }
 
 // Near pairs per body in the grid that the pass finds in cell order; a
-// crowd with more goes body by body.
-const int near_pairs_per_body = 16;
+// crowd with more goes body by body.  The room for them is kept from pass
+// to pass: 12 bytes a pair.
+const int near_pairs_per_body = 8;
 
 namespace {
 
