@@ -601,16 +601,8 @@ void World::collide_near_pairs_in_order(int found)
     for (int i = 0; i < n; i++) {
         if (i % bodies_per_break == bodies_per_break - 1 && take_break())
             return;
-        int *js = partners + start[i], count = start[i + 1] - start[i];
-        if (count == 0)
-            continue;
-        if (count <= small_sort)
-            insertion_sort(js, count);
-        else
-            std::sort(js, js + count);
-        Body *body = _colliding[i];
-        for (int k = 0; k < count; k++)
-            body->collide(_colliding[js[k]]);
+        if (start[i + 1] > start[i])
+            collide_in_order(i, partners + start[i], start[i + 1] - start[i]);
     }
 }
 
@@ -655,9 +647,14 @@ void World::collide_with_neighbours(int i, const TableSize &table)
             count = near_in_cells(a, i, row + cx - 1, row + cx + 1, js, count);
         }
     }
-    // The cells' runs of ascending indexes, merged.  Usually a handful,
-    // sorted by insertion; in a pile-up nearly every body is near, and
-    // std::sort stays O(k log k).
+    collide_in_order(i, js, count);
+}
+
+// Collides body i with the bodies js[0, count), in ascending order.
+// Usually a handful, sorted by insertion; in a pile-up nearly every body
+// is near, and std::sort stays O(k log k).
+void World::collide_in_order(int i, int *js, int count)
+{
     if (count <= small_sort)
         insertion_sort(js, count);
     else

@@ -218,6 +218,7 @@ class World {
     void sort_into_cells(const Bounds &bounds, double scale, const TableSize &table);
     int near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const;
     void collide_with_neighbours(int i, const TableSize &table);
+    void collide_in_order(int i, int *js, int count);
     int find_near_pairs(const TableSize &table);
     static int near_in_range(const CellEntry &a, const CellEntry *b, int n, NearPair *near,
                              int found);
