@@ -13,8 +13,9 @@
 // (the batch runner's -size 6000x5000) for N from 1,000 to 100,000, with
 // the four two-sensor kinds of the catalogue: a step and a firing on 1
 // and 2 threads, timed by the wall clock since the workers' time is not
-// the caller's, and a firing against its parts run alone.  A world of 1000 vehicles that all carry a light (option
-// -l) makes some two million interactions a step.
+// the caller's, and a firing against its parts run alone.  A world of
+// 1000 vehicles that all carry a light (option -l) makes some two million
+// interactions a step.
 //
 // bench/run.sh divides a step by the baseline of the same world.
 #include <benchmark/benchmark.h>

@@ -119,25 +119,31 @@ double Sensor::read(const Vehicle *vehicle, CachedTurn &turn) const
     return total > 0 ? total : 0;
 }
 
-// Lights taken a chunk at a time: their intensities first, all at once,
-// then the same tests in the same order as above.  Free-standing lights
-// are carried by nobody.
+// What a free-standing light at source of the given strength, shining all
+// round, adds to the total of the sensor at s: its intensity, if it lies
+// in the field.
+inline void Sensor::add_round_light(Point s, Point source, double strength, double h,
+                                    bool all_round, double &total) const
+{
+    double dx = s.x - source.x, dy = s.y - source.y;
+    double intensity = round_intensity(strength, std::sqrt(dx * dx + dy * dy));
+    if (in_field(s, source, h, all_round))
+        total += intensity * _gain;
+}
+
+// The lights' values taken for the step, for a field narrower than all
+// round: the same tests in the same order as read().
 double Sensor::read_round_lights(const World::Emitters &emitters, Point s, double c,
                                  double sn, double h) const
 {
     const double *xs = emitters.x.begin(), *ys = emitters.y.begin();
     const double *strengths = emitters.strength.begin();
     int n = emitters.x.size();
-    bool all_round = sees_all_round(h);
     double total = 0;
     for (int k = 0; k < n; k++) {
         Point source(xs[k], ys[k]);
-        if (_has_blind_side && surely_blind(source - s, c, sn))
-            continue;
-        double dx = s.x - source.x, dy = s.y - source.y;
-        double intensity = round_intensity(strengths[k], std::sqrt(dx * dx + dy * dy));
-        if (in_field(s, source, h, all_round))
-            total += intensity * _gain;
+        if (!(_has_blind_side && surely_blind(source - s, c, sn)))
+            add_round_light(s, source, strengths[k], h, false, total);
     }
     return total > 0 ? total : 0;
 }
@@ -172,20 +178,12 @@ double Sensor::read_round_lights_all_round(const World::Emitters &emitters, Poin
             total += _mm_cvtsd_f64(_mm_unpackhi_pd(received, received));
             continue;
         }
-        for (int j = k; j < k + 2; j++) {
-            double ex = s.x - xs[j], ey = s.y - ys[j];
-            double intensity = round_intensity(strengths[j], std::sqrt(ex * ex + ey * ey));
-            if (in_field(s, Point(xs[j], ys[j]), h, true))
-                total += intensity * _gain;
-        }
+        add_round_light(s, Point(xs[k], ys[k]), strengths[k], h, true, total);
+        add_round_light(s, Point(xs[k + 1], ys[k + 1]), strengths[k + 1], h, true, total);
     }
 #endif
-    for (; k < n; k++) {
-        double dx = s.x - xs[k], dy = s.y - ys[k];
-        double intensity = round_intensity(strengths[k], std::sqrt(dx * dx + dy * dy));
-        if (in_field(s, Point(xs[k], ys[k]), h, true))
-            total += intensity * _gain;
-    }
+    for (; k < n; k++)
+        add_round_light(s, Point(xs[k], ys[k]), strengths[k], h, true, total);
     return total > 0 ? total : 0;
 }
 

@@ -41,12 +41,11 @@ StepPool::~StepPool()
 // leaves the end of the run to the others.
 void StepPool::take_shares()
 {
-    int threads = (int) _workers.size() + 1;
     int first = _next.load(std::memory_order_relaxed);
     for (;;) {
         if (first >= _n)
             return;
-        int size = (_n - first) / (2 * threads);
+        int size = (_n - first) / (2 * threads());
         if (size < share_size)
             size = share_size;
         if (!_next.compare_exchange_weak(first, first + size, std::memory_order_relaxed))

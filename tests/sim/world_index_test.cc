@@ -6,8 +6,8 @@
 // and reading exactly after every step.
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <ostream>
