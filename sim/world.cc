@@ -16,9 +16,12 @@
 // not change, so the near pairs can be found before any is collided: the
 // cells are visited in order, each with the neighbours that follow it,
 // and the pairs found are then sorted and collided in ascending order,
-// exactly the pairs and the order of the quadratic pass.  A crowd with
-// more near pairs than that has room for gathers each body's partners in
-// turn instead.
+// exactly the pairs and the order of the quadratic pass.  Found with every
+// radius widened, the lists of pairs serve the passes that follow until
+// some body has moved too far for them to hold every pair that can touch;
+// each pass tests the listed pairs again.  A crowd with more near pairs
+// than the lists have room for gathers each body's partners in turn
+// instead.
 #include "sim/world.hh"
 
 #include <algorithm>
@@ -64,7 +67,8 @@ const int default_parallel_minimum = 1024;
 World::World()
     : _static_friction(0.2), _dynamic_friction(0.2), _angular_friction(0.3),
       _angular_damping(1.0), _held(nullptr), _reference(false), _recording_trails(true),
-      _generation(0), _threads(1), _parallel_minimum(default_parallel_minimum),
+      _generation(0), _kept_valid(false), _kept_generation(0), _kept_reach(0),
+      _kept_scale(0), _kept_passes(0), _crowd_pause(0), _threads(1), _parallel_minimum(default_parallel_minimum),
       _parallel_steps(0), _pool(nullptr), _plan_valid(false), _plan_generation(0),
       _plan_threads(0), _plan_reference(false), _plan_minimum(0), _work_break(nullptr),
       _emitter_values_current(false)
@@ -338,26 +342,42 @@ void World::collide_all_pairs()
 }
 
 // False, before anything collided, when the grid cannot be used.  The
-// set-up reads as its steps: measure the bodies, choose the cell width and
-// the table it wraps onto, sort the bodies into cells.
+// set-up reads as its steps: measure the bodies; unless the pairs kept
+// from an earlier pass still hold, choose the cell width and the table it
+// wraps onto, sort the bodies into cells and list the near pairs.
 bool World::collide_near_pairs()
 {
     Bounds bounds;
-    if (!measure_colliders(bounds))
+    if (!measure_colliders(bounds)) {
+        _kept_valid = false;
         return false;
+    }
     // Fewer than two candidates, or radii so negative that no sum of two
     // can reach a distance: nothing collides.
-    if (bounds.count < 2 || bounds.rmax < 0)
+    if (bounds.count < 2 || bounds.rmax < 0) {
+        _kept_valid = false;
         return true;
+    }
+    if (kept_pairs_hold(bounds)) {
+        _kept_passes++;
+        collide_listed_pairs();
+        return true;
+    }
+    _kept_valid = false;
     double cell;
     if (!cell_width(bounds, cell))
         return false;
+    if (keep_pairs(bounds)) {
+        collide_listed_pairs();
+        return true;
+    }
     double scale = 1 / cell;
     TableSize table = table_size(bounds, scale);
-    sort_into_cells(bounds, scale, table);
+    sort_into_cells(bounds, scale, table, 0);
     int found = find_near_pairs(table);
     if (found >= 0) {
-        collide_near_pairs_in_order(found);
+        list_pairs(found);
+        collide_listed_pairs();
         return true;
     }
     // A crowd: each body's partners are gathered and collided in turn.
@@ -370,11 +390,91 @@ bool World::collide_near_pairs()
     return true;
 }
 
+// Radii are widened by this share of the largest one when the pairs are
+// found for keeping: wider lists last more passes, narrower ones have
+// fewer pairs to test in each.
+const double reach_per_radius = 1.0;
+// Passes that a crowd too dense to keep its widened pairs goes without
+// trying again.
+const int crowd_pause = 64;
+
+// Whether the kept pair lists still hold every pair that can pass the test
+// now: the same bodies with the same radii and groups, none of them moved
+// by more than the reach, less a margin for rounding.
+//
+// Why that suffices: a pair missing from the lists was further apart than
+// the sum of its widened radii, and every body has since moved by at most
+// d (differences of coordinates), so the pair is now further apart than
+// its radii's sum by 2 (reach - d).  Rounding in the tests and in d makes
+// errors of a few units in the last place of the largest coordinate,
+// radius or reach; the margin is hundreds of them.  A body outside the
+// grid then (a coordinate not finite) must still be outside it.
+bool World::kept_pairs_hold(const Bounds &bounds) const
+{
+    if (!_kept_valid || _kept_generation != _generation || _kept.size() != _colliders.size())
+        return false;
+    double largest = std::max({_kept_scale, std::fabs(bounds.x0), std::fabs(bounds.x1),
+                               std::fabs(bounds.y0), std::fabs(bounds.y1)});
+    double limit = _kept_reach - 0x1p-44 * largest;
+    const Collider *now = _colliders.begin(), *then = _kept.begin();
+    for (int i = 0; i < _colliders.size(); i++) {
+        const Collider &c = now[i], &k = then[i];
+        if (c.group != k.group || c.r != k.r || (c.cell < 0) != (k.cell < 0))
+            return false;
+        if (k.cell >= 0 && !(std::fabs(c.x - k.x) + std::fabs(c.y - k.y) <= limit))
+            return false;
+    }
+    return true;
+}
+
+// Lists the near pairs with every radius widened, and keeps them for the
+// passes to come; false when there are too many to keep, or the widened
+// cells cannot be measured.
+bool World::keep_pairs(const Bounds &bounds)
+{
+    if (_crowd_pause > 0) {
+        _crowd_pause--;
+        return false;
+    }
+    double reach = reach_per_radius * bounds.rmax;
+    Bounds wide = bounds;
+    wide.rmax += reach;
+    double cell;
+    if (!(reach > 0) || !cell_width(wide, cell))
+        return false;
+    double scale = 1 / cell;
+    TableSize table = table_size(wide, scale);
+    sort_into_cells(wide, scale, table, reach);
+    int found = find_near_pairs(table);
+    if (found < 0) {
+        _crowd_pause = crowd_pause;
+        return false;
+    }
+    list_pairs(found);
+    _kept = _colliders;
+    _kept_valid = true;
+    _kept_generation = _generation;
+    _kept_reach = reach;
+    // The largest magnitude the pair tests of the lists met, for the
+    // margin: bodies outside the grid took no part in them.
+    _kept_scale = reach;
+    for (const Collider &c : _kept)
+        if (c.cell >= 0)
+            _kept_scale = std::max({_kept_scale, std::fabs(c.x), std::fabs(c.y), std::fabs(c.r)});
+    return true;
+}
+
 // Up to this many near partners are put in order by insertion.
 const int small_sort = 16;
 
-static void insertion_sort(int *js, int count)
+// Usually a handful, sorted by insertion; in a pile-up nearly every body
+// is near, and std::sort stays O(k log k).
+static void sort_ascending(int *js, int count)
 {
+    if (count > small_sort) {
+        std::sort(js, js + count);
+        return;
+    }
     for (int k = 1; k < count; k++)
         for (int l = k; l > 0 && js[l - 1] > js[l]; l--)
             std::swap(js[l - 1], js[l]);
@@ -451,7 +551,8 @@ World::TableSize World::table_size(const Bounds &bounds, double scale)
 
 // A counting sort of the bodies in the grid into _sorted by cell: count
 // each cell's bodies, turn the counts into starts, place the bodies.
-void World::sort_into_cells(const Bounds &bounds, double scale, const TableSize &table)
+void World::sort_into_cells(const Bounds &bounds, double scale, const TableSize &table,
+                            double reach)
 {
     Collider *cs = _colliders.begin();
     int n = _colliders.size();
@@ -483,7 +584,7 @@ void World::sort_into_cells(const Bounds &bounds, double scale, const TableSize 
     for (int i = n - 1; i >= 0; i--)
         if (cs[i].cell >= 0)
             sorted[--start[cs[i].cell]] =
-                CellEntry{cs[i].x, cs[i].y, cs[i].r, cs[i].group, i, cs[i].cell};
+                CellEntry{cs[i].x, cs[i].y, cs[i].r + reach, cs[i].group, i, cs[i].cell};
 }
 
 // Near pairs per body in the grid that the pass finds in cell order; a
@@ -577,10 +678,9 @@ int World::find_near_pairs(const TableSize &table)
     return found;
 }
 
-// Sorts the found pairs by their first body, then each body's partners
-// in ascending order, and collides them in that order: the pairs and
-// order of the quadratic pass.
-void World::collide_near_pairs_in_order(int found)
+// Lists the found pairs by their first body, each body's partners in
+// ascending order: the pairs and order of the quadratic pass.
+void World::list_pairs(int found)
 {
     int n = _colliders.size();
     _pair_start.clear();
@@ -598,11 +698,25 @@ void World::collide_near_pairs_in_order(int found)
         start[i] += start[i - 1];
     for (int k = 0; k < found; k++)
         partners[start[near[k].i + 1]++] = near[k].j;
-    for (int i = 0; i < n; i++) {
+    for (int i = 0; i < n; i++)
+        sort_ascending(partners + start[i], start[i + 1] - start[i]);
+}
+
+// Collides the listed pairs that pass the test now, in list order.
+void World::collide_listed_pairs()
+{
+    const Collider *cs = _colliders.begin();
+    const int *start = _pair_start.begin(), *partners = _partners.begin();
+    Body *const *bodies = _colliding.begin();
+    for (int i = 0; i < _colliders.size(); i++) {
         if (i % bodies_per_break == bodies_per_break - 1 && take_break())
             return;
-        if (start[i + 1] > start[i])
-            collide_in_order(i, partners + start[i], start[i + 1] - start[i]);
+        const Collider &a = cs[i];
+        for (int k = start[i]; k < start[i + 1]; k++) {
+            const Collider &b = cs[partners[k]];
+            if (std::fabs(a.x - b.x) + std::fabs(a.y - b.y) <= a.r + b.r)
+                bodies[i]->collide(bodies[partners[k]]);
+        }
     }
 }
 
@@ -651,14 +765,9 @@ void World::collide_with_neighbours(int i, const TableSize &table)
 }
 
 // Collides body i with the bodies js[0, count), in ascending order.
-// Usually a handful, sorted by insertion; in a pile-up nearly every body
-// is near, and std::sort stays O(k log k).
 void World::collide_in_order(int i, int *js, int count)
 {
-    if (count <= small_sort)
-        insertion_sort(js, count);
-    else
-        std::sort(js, js + count);
+    sort_ascending(js, count);
     Body *body = _colliding[i];
     for (int k = 0; k < count; k++)
         body->collide(_colliding[js[k]]);

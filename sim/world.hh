@@ -115,6 +115,9 @@ class World {
     void set_parallel_minimum(int n) { _parallel_minimum = n > 1 ? n : 1; }
     // Steps so far whose vehicles were stepped side by side.
     long parallel_steps() const { return _parallel_steps; }
+    // Pair passes so far that found their pairs in the lists an earlier
+    // pass kept.
+    long kept_passes() const { return _kept_passes; }
 
     void set_work_break(WorkBreak *b) { _work_break = b; }
     // Asks the work break, if there is one; true: stop the work.
@@ -177,7 +180,18 @@ class World {
     Vector<int> _candidates;
     Vector<NearPair> _near;    // found in cell order; room for the most allowed
     Vector<int> _pair_start;   // body i's partners are _partners[start[i], start[i+1])
-    Vector<int> _partners;
+    Vector<int> _partners;     // ascending for each body
+    // The pair lists kept from pass to pass: found with every radius
+    // widened by _kept_reach, they hold every pair that can pass the test
+    // as long as no body has moved much less than that reach away from
+    // where _kept has it.
+    bool _kept_valid;
+    unsigned _kept_generation;  // of the body list they were found for
+    double _kept_reach;
+    double _kept_scale;         // the largest coordinate, radius or reach they met
+    Vector<Collider> _kept;     // the colliders when they were found
+    long _kept_passes;
+    int _crowd_pause;           // passes left before a crowd tries keeping again
 
     // The runs of the body list whose vehicles step independently, worked
     // out again when the body list or a setting it depends on changes.
@@ -215,14 +229,18 @@ class World {
     bool measure_colliders(Bounds &bounds);
     static bool cell_width(const Bounds &bounds, double &cell);
     static TableSize table_size(const Bounds &bounds, double scale);
-    void sort_into_cells(const Bounds &bounds, double scale, const TableSize &table);
+    void sort_into_cells(const Bounds &bounds, double scale, const TableSize &table,
+                         double reach);
+    bool kept_pairs_hold(const Bounds &bounds) const;
+    bool keep_pairs(const Bounds &bounds);
     int near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const;
     void collide_with_neighbours(int i, const TableSize &table);
     void collide_in_order(int i, int *js, int count);
     int find_near_pairs(const TableSize &table);
     static int near_in_range(const CellEntry &a, const CellEntry *b, int n, NearPair *near,
                              int found);
-    void collide_near_pairs_in_order(int found);
+    void list_pairs(int found);
+    void collide_listed_pairs();
 };
 
 extern World *the_world;
