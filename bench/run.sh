@@ -108,6 +108,8 @@ for name in sorted(fastest, key=natural):
     for key in ("near_pairs", "collisions", "trail_points", "firings_per_draw"):
         if key in b:
             notes.append("%s=%d" % (key, b[key]))
+    if "kept" in b:
+        notes.append("pair tests on kept lists %.0f%%" % (100 * b["kept"]))
     if b.get("label"):
         notes.append(b["label"])
     fmt = lambda us: ("%.3f ms" % (us / 1e3) if us >= 1000

@@ -216,15 +216,25 @@ void report_per_vehicle(benchmark::State &state, int vehicles, int steps)
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// Counter kept: the share of the pair tests since `before' that found
+// their pairs in lists kept from an earlier one.
+void report_kept(benchmark::State &state, const World *w, long before, int per_iteration)
+{
+    double passes = (double) state.iterations() * per_iteration;
+    state.counters["kept"] = passes > 0 ? (w->kept_passes() - before) / passes : 0;
+}
+
 void BM_DenseStep(benchmark::State &state)
 {
     int n = state.range(0);
     World *w = dense_world(n, state.range(1));
+    long kept = w->kept_passes();
     for (auto _ : state) {
         w->step();
         w->collide_pairs();
     }
     report_per_vehicle(state, n, 1);
+    report_kept(state, w, kept, 1);
     state.counters["parallel"] = w->parallel_steps() > 0;
 }
 
@@ -232,12 +242,14 @@ void BM_DenseFiring(benchmark::State &state)
 {
     int n = state.range(0);
     World *w = dense_world(n, state.range(1));
+    long kept = w->kept_passes();
     for (auto _ : state)
         for (int i = 0; i < 4; i++) {
             w->step();
             w->collide_pairs();
         }
     report_per_vehicle(state, n, 4);
+    report_kept(state, w, kept, 4);
     state.counters["parallel"] = w->parallel_steps() > 0;
 }
 

@@ -173,18 +173,30 @@ double Sensor::read_round_lights_all_round(const World::Emitters &emitters, Poin
         __m128d received = _mm_mul_pd(_mm_div_pd(_mm_mul_pd(strength, alpha), pi), gain);
         // x - x is a number exactly when x is finite.
         __m128d finite = _mm_cmpord_pd(_mm_sub_pd(dx, dx), _mm_sub_pd(dy, dy));
-        if (_mm_movemask_pd(finite) == 3) {
-            total += _mm_cvtsd_f64(received);
-            total += _mm_cvtsd_f64(_mm_unpackhi_pd(received, received));
+        if (_mm_movemask_pd(finite) != 3) {
+            total = add_round_lights(emitters, k, k + 2, s, h, total);
             continue;
         }
-        add_round_light(s, Point(xs[k], ys[k]), strengths[k], h, true, total);
-        add_round_light(s, Point(xs[k + 1], ys[k + 1]), strengths[k + 1], h, true, total);
+        total += _mm_cvtsd_f64(received);
+        total += _mm_cvtsd_f64(_mm_unpackhi_pd(received, received));
     }
 #endif
-    for (; k < n; k++)
-        add_round_light(s, Point(xs[k], ys[k]), strengths[k], h, true, total);
+    if (k < n)
+        total = add_round_lights(emitters, k, n, s, h, total);
     return total > 0 ? total : 0;
+}
+
+// What lights [from, to) add to total, one by one: the rest of the lights
+// after those taken in pairs, and pairs with an offset that is not finite.
+// Out of line, so that the pairs' loop keeps its values in registers.
+__attribute__((noinline)) double Sensor::add_round_lights(const World::Emitters &emitters,
+                                                          int from, int to, Point s, double h,
+                                                          double total) const
+{
+    for (int k = from; k < to; k++)
+        add_round_light(s, Point(emitters.x[k], emitters.y[k]), emitters.strength[k], h, true,
+                        total);
+    return total;
 }
 
 // The plain algorithm, for worlds without indexes.

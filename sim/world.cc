@@ -43,6 +43,15 @@ namespace {
 
 // Below this many colliding bodies the plain pass is as quick as the grid.
 const int grid_threshold = 32;
+// Radii are widened by this share of the largest one when the pairs are
+// found for keeping: wider lists last more passes, narrower ones have
+// fewer pairs to test in each.
+const double reach_per_radius = 1.0;
+// Kept pair lists must serve this many passes to be worth their wider
+// search.  After lists that did not, or in a crowd too dense to keep its
+// pairs, this many passes go without keeping before it is tried again.
+const int min_kept_passes = 2;
+const int keep_pause = 64;
 // Widens the cells beyond the largest sum of radii, so that rounding in
 // the cell arithmetic can never put a colliding pair two cells apart.
 const double cell_margin = 1.001;
@@ -68,7 +77,8 @@ World::World()
     : _static_friction(0.2), _dynamic_friction(0.2), _angular_friction(0.3),
       _angular_damping(1.0), _held(nullptr), _reference(false), _recording_trails(true),
       _generation(0), _kept_valid(false), _kept_generation(0), _kept_reach(0),
-      _kept_scale(0), _kept_passes(0), _crowd_pause(0), _threads(1), _parallel_minimum(default_parallel_minimum),
+      _kept_scale(0), _kept_passes(0), _kept_served(0),
+      _keep_pause(0), _threads(1), _parallel_minimum(default_parallel_minimum),
       _parallel_steps(0), _pool(nullptr), _plan_valid(false), _plan_generation(0),
       _plan_threads(0), _plan_reference(false), _plan_minimum(0), _work_break(nullptr),
       _emitter_values_current(false)
@@ -360,9 +370,14 @@ bool World::collide_near_pairs()
     }
     if (kept_pairs_hold(bounds)) {
         _kept_passes++;
+        _kept_served++;
         collide_listed_pairs();
         return true;
     }
+    // Bodies too fast for the lists to last: finding the wider pairs
+    // costs more than it saves.
+    if (_kept_valid && _kept_generation == _generation && _kept_served < min_kept_passes)
+        _keep_pause = keep_pause;
     _kept_valid = false;
     double cell;
     if (!cell_width(bounds, cell))
@@ -389,14 +404,6 @@ bool World::collide_near_pairs()
     }
     return true;
 }
-
-// Radii are widened by this share of the largest one when the pairs are
-// found for keeping: wider lists last more passes, narrower ones have
-// fewer pairs to test in each.
-const double reach_per_radius = 1.0;
-// Passes that a crowd too dense to keep its widened pairs goes without
-// trying again.
-const int crowd_pause = 64;
 
 // Whether the kept pair lists still hold every pair that can pass the test
 // now: the same bodies with the same radii and groups, none of them moved
@@ -432,8 +439,8 @@ bool World::kept_pairs_hold(const Bounds &bounds) const
 // cells cannot be measured.
 bool World::keep_pairs(const Bounds &bounds)
 {
-    if (_crowd_pause > 0) {
-        _crowd_pause--;
+    if (_keep_pause > 0) {
+        _keep_pause--;
         return false;
     }
     double reach = reach_per_radius * bounds.rmax;
@@ -447,12 +454,13 @@ bool World::keep_pairs(const Bounds &bounds)
     sort_into_cells(wide, scale, table, reach);
     int found = find_near_pairs(table);
     if (found < 0) {
-        _crowd_pause = crowd_pause;
+        _keep_pause = keep_pause;
         return false;
     }
     list_pairs(found);
     _kept = _colliders;
     _kept_valid = true;
+    _kept_served = 0;
     _kept_generation = _generation;
     _kept_reach = reach;
     // The largest magnitude the pair tests of the lists met, for the

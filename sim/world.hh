@@ -191,7 +191,8 @@ class World {
     double _kept_scale;         // the largest coordinate, radius or reach they met
     Vector<Collider> _kept;     // the colliders when they were found
     long _kept_passes;
-    int _crowd_pause;           // passes left before a crowd tries keeping again
+    int _kept_served;           // passes the lists kept now have served
+    int _keep_pause;            // passes left before keeping is tried again
 
     // The runs of the body list whose vehicles step independently, worked
     // out again when the body list or a setting it depends on changes.
