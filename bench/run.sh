@@ -174,17 +174,14 @@ if 1000 in per_vehicle and 100000 in per_vehicle:
 c = cpu("BM_DenseFiring/10000/1/real_time")
 if c:
     print("10,000-vehicle firing, 1 thread, cpu %9.3f ms (target <= 5 ms)" % (c / 1e3))
-for n in (10000, 1000):
-    name = "BM_DenseFiringParts/%d/manual_time" % n
+for name, world in (("BM_DenseFiringParts/10000/manual_time", "10,000 dense"),
+                    ("BM_DenseFiringParts/1000/manual_time", "1,000 dense"),
+                    ("BM_FiringParts/1000/640/manual_time", "1,000 in 640x520")):
     if name in fastest and name in runs:
         b = fastest[name]
         st, pa = b["steps_alone"] * 1e6, b["pairs_alone"] * 1e6
-        print("%s dense: firing / (4 steps + 4 pair tests alone)  %6.2f   (target <= 1.1)"
-              % ("{:,}".format(n).rjust(6), wall(name) / (st + pa)))
-f, st, pa = cpu("BM_FiringSimulation/1000/640"), cpu("BM_StepOnly/1000/640"), cpu("BM_CollidePairs/1000/640")
-if f and st and pa:
-    print("1,000 in 640x520: firing / 4 x (step + pair test)      %6.2f   (target <= 1.1)"
-          % (f / (4 * (st + pa))))
+        print("%16s: firing / (4 steps + 4 pair tests alone)  %6.2f   (target <= 1.1)"
+              % (world, wall(name) / (st + pa)))
 s, b = cpu("BM_StepCarried"), cpu("BM_InteractionBaselineCarried")
 if s and b:
     print("1000 vehicles carrying lights: step / bare interactions %5.2f   (target <= 2)" % (s / b))

@@ -259,13 +259,12 @@ void BM_DenseFiring(benchmark::State &state)
 // Parts measured on worlds of their own would be measured on other
 // states: steps without pair tests let the vehicles run through each
 // other, and pair tests without steps see bodies that never move.
-void BM_DenseFiringParts(benchmark::State &state)
+void run_firing_parts(benchmark::State &state, World *w)
 {
     using clock = std::chrono::steady_clock;
     auto seconds = [](clock::time_point a, clock::time_point b) {
         return std::chrono::duration<double>(b - a).count();
     };
-    World *w = dense_world(state.range(0), 1);
     double steps = 0, pairs = 0;
     for (auto _ : state) {
         auto start = clock::now();
@@ -288,6 +287,17 @@ void BM_DenseFiringParts(benchmark::State &state)
     state.counters["pairs_alone"] = benchmark::Counter(pairs, benchmark::Counter::kAvgIterations);
 }
 
+void BM_DenseFiringParts(benchmark::State &state)
+{
+    run_firing_parts(state, dense_world(state.range(0), 1));
+}
+
+// The same for N vehicles in a window of the given width.
+void BM_FiringParts(benchmark::State &state)
+{
+    run_firing_parts(state, world_of(state.range(0), window_width(state)));
+}
+
 void dense_sizes(benchmark::internal::Benchmark *b)
 {
     for (int n : {1000, 10000, 30000, 100000})
@@ -298,6 +308,7 @@ BENCHMARK(BM_DenseStep)->Apply(dense_sizes)->UseRealTime()->Unit(benchmark::kMil
 BENCHMARK(BM_DenseFiring)->Apply(dense_sizes)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DenseFiringParts)->Arg(10000)->Arg(1000)->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FiringParts)->Args({1000, 640})->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The bodies' steps without the pair test: sensing, wiring, dynamics.
 void BM_StepOnly(benchmark::State &state)
