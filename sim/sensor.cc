@@ -154,49 +154,46 @@ double Sensor::read_round_lights(const World::Emitters &emitters, Point s, doubl
 double Sensor::read_round_lights_all_round(const World::Emitters &emitters, Point s,
                                            double h) const
 {
+    int k = 0;
+    double total = 0;
+#if defined(__SSE2__)
     const double *xs = emitters.x.begin(), *ys = emitters.y.begin();
     const double *strengths = emitters.strength.begin();
     int n = emitters.x.size();
-    double total = 0;
-    int k = 0;
-#if defined(__SSE2__)
     const __m128d sx = _mm_set1_pd(s.x), sy = _mm_set1_pd(s.y);
     const __m128d pi = _mm_set1_pd(M_PI), gain = _mm_set1_pd(_gain);
     for (; k + 2 <= n; k += 2) {
         __m128d dx = _mm_sub_pd(sx, _mm_loadu_pd(xs + k));
         __m128d dy = _mm_sub_pd(sy, _mm_loadu_pd(ys + k));
+        // x - x is a number exactly when x is finite.
+        __m128d finite = _mm_cmpord_pd(_mm_sub_pd(dx, dx), _mm_sub_pd(dy, dy));
+        if (_mm_movemask_pd(finite) != 3)
+            break;
         __m128d d = _mm_sqrt_pd(_mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy)));
         __m128d strength = _mm_loadu_pd(strengths + k);
         __m128d inside = _mm_cmpgt_pd(strength, d);
         __m128d spread = _mm_div_pd(_mm_mul_pd(pi, strength), d);
         __m128d alpha = _mm_or_pd(_mm_and_pd(inside, pi), _mm_andnot_pd(inside, spread));
         __m128d received = _mm_mul_pd(_mm_div_pd(_mm_mul_pd(strength, alpha), pi), gain);
-        // x - x is a number exactly when x is finite.
-        __m128d finite = _mm_cmpord_pd(_mm_sub_pd(dx, dx), _mm_sub_pd(dy, dy));
-        if (_mm_movemask_pd(finite) != 3) {
-            total = add_round_lights(emitters, k, k + 2, s, h, total);
-            continue;
-        }
         total += _mm_cvtsd_f64(received);
         total += _mm_cvtsd_f64(_mm_unpackhi_pd(received, received));
     }
 #endif
-    if (k < n)
-        total = add_round_lights(emitters, k, n, s, h, total);
-    return total > 0 ? total : 0;
+    return read_round_lights_from(emitters, k, s, h, total);
 }
 
-// What lights [from, to) add to total, one by one: the rest of the lights
-// after those taken in pairs, and pairs with an offset that is not finite.
-// Out of line, so that the pairs' loop keeps its values in registers.
-__attribute__((noinline)) double Sensor::add_round_lights(const World::Emitters &emitters,
-                                                          int from, int to, Point s, double h,
-                                                          double total) const
+// Adds the lights from the given one on to total one by one, and gives
+// the reading: the light left over after those taken in pairs, or the
+// rest from a pair with an offset that is not finite.  Out of line and
+// called last, so that the pairs' loop needs no registers saved.
+__attribute__((noinline)) double Sensor::read_round_lights_from(const World::Emitters &emitters,
+                                                                int from, Point s, double h,
+                                                                double total) const
 {
-    for (int k = from; k < to; k++)
+    for (int k = from; k < emitters.x.size(); k++)
         add_round_light(s, Point(emitters.x[k], emitters.y[k]), emitters.strength[k], h, true,
                         total);
-    return total;
+    return total > 0 ? total : 0;
 }
 
 // The plain algorithm, for worlds without indexes.

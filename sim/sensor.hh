@@ -73,8 +73,8 @@ class Sensor {
                              double sn, double h) const;
     double read_round_lights_all_round(const World::Emitters &emitters, Point s,
                                        double h) const;
-    double add_round_lights(const World::Emitters &emitters, int from, int to, Point s,
-                            double h, double total) const;
+    double read_round_lights_from(const World::Emitters &emitters, int from, Point s, double h,
+                                  double total) const;
     void add_round_light(Point s, Point source, double strength, double h, bool all_round,
                          double &total) const;
     bool sees_all_round(double h) const;
