@@ -278,7 +278,7 @@ void write_bodies(FILE *f, EPSView &eps, const World *world, double tolerance,
             fprintf(f, "%% Vehicle %d\n", i);
             fputs(dash_patterns[dash], f);
             write_trail(f, eps, vehicle->trail(), tolerance, name);
-            vehicle->draw(&eps);
+            body->draw(&eps);  // virtual: this layer links no simulation code
             dash = (dash + 1) % dash_pattern_count;
         } else {
             fprintf(f, "%% Body %d\n[] 0 setdash 0.7 setgray\n", i);

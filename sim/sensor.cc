@@ -96,9 +96,20 @@ double Sensor::read(const Vehicle *vehicle, CachedTurn &turn) const
     turn.at(_mount_direction + h, c, sn);
     Point s = vehicle->position() + Point(c * _mount_length, _mount_length * sn);
     const World::Emitters &emitters = world->emitters(_kind);
-    if (emitters.values_current)
-        return sees_all_round(h) ? read_round_lights_all_round(emitters, s, h)
-                                 : read_round_lights(emitters, s, c, sn, h);
+    if (!emitters.values_current)
+        return read_emitters(vehicle, emitters, s, c, sn, h);
+    return sees_all_round(h) ? read_round_lights_all_round(emitters, s, h)
+                             : read_round_lights(emitters, s, c, sn, h);
+}
+
+// The reading from the emitters themselves, whatever they are: outside a
+// step of the world, or with emitters other than free-standing lights that
+// shine all round.  Out of line, so that the common case saves no
+// registers for its calls.
+__attribute__((noinline)) double Sensor::read_emitters(const Vehicle *vehicle,
+                                                       const World::Emitters &emitters, Point s,
+                                                       double c, double sn, double h) const
+{
     Body *const *bodies = emitters.bodies.begin();
     const Light *const *lights = emitters.lights.begin();
     int n = emitters.bodies.size();
@@ -178,8 +189,12 @@ double Sensor::read_round_lights_all_round(const World::Emitters &emitters, Poin
         total += _mm_cvtsd_f64(received);
         total += _mm_cvtsd_f64(_mm_unpackhi_pd(received, received));
     }
-#endif
+    if (k < n)
+        return read_round_lights_from(emitters, k, s, h, total);
+    return total > 0 ? total : 0;
+#else
     return read_round_lights_from(emitters, k, s, h, total);
+#endif
 }
 
 // Adds the lights from the given one on to total one by one, and gives

@@ -65,6 +65,8 @@ class Sensor {
     Point _blind_to;
 
     double read_every_body(const Vehicle *vehicle) const;
+    double read_emitters(const Vehicle *vehicle, const World::Emitters &emitters, Point s,
+                         double c, double sn, double h) const;
     // The reading from the values the world took of its lights, when
     // every emitter is a free-standing light that shines all round; s is
     // the sensor's place, c and sn the cosine and sine of its mount's

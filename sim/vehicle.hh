@@ -22,7 +22,7 @@ class Light;
 class Logic;
 class Sensor;
 
-class Vehicle : public Body {
+class Vehicle final : public Body {
   public:
     Vehicle(double length, double width);
     ~Vehicle() override {}
