@@ -165,12 +165,11 @@ double Sensor::read_round_lights(const World::Emitters &emitters, Point s, doubl
 double Sensor::read_round_lights_all_round(const World::Emitters &emitters, Point s,
                                            double h) const
 {
-    int k = 0;
+    int n = emitters.x.size(), k = 0;
     double total = 0;
 #if defined(__SSE2__)
     const double *xs = emitters.x.begin(), *ys = emitters.y.begin();
     const double *strengths = emitters.strength.begin();
-    int n = emitters.x.size();
     const __m128d sx = _mm_set1_pd(s.x), sy = _mm_set1_pd(s.y);
     const __m128d pi = _mm_set1_pd(M_PI), gain = _mm_set1_pd(_gain);
     for (; k + 2 <= n; k += 2) {
@@ -189,12 +188,10 @@ double Sensor::read_round_lights_all_round(const World::Emitters &emitters, Poin
         total += _mm_cvtsd_f64(received);
         total += _mm_cvtsd_f64(_mm_unpackhi_pd(received, received));
     }
+#endif
     if (k < n)
         return read_round_lights_from(emitters, k, s, h, total);
     return total > 0 ? total : 0;
-#else
-    return read_round_lights_from(emitters, k, s, h, total);
-#endif
 }
 
 // Adds the lights from the given one on to total one by one, and gives

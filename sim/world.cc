@@ -386,10 +386,8 @@ bool World::collide_near_pairs()
         collide_listed_pairs();
         return true;
     }
-    double scale = 1 / cell;
-    TableSize table = table_size(bounds, scale);
-    sort_into_cells(bounds, scale, table, 0);
-    int found = find_near_pairs(table);
+    TableSize table;
+    int found = find_pairs_in_grid(bounds, cell, 0, table);
     if (found >= 0) {
         list_pairs(found);
         collide_listed_pairs();
@@ -449,10 +447,8 @@ bool World::keep_pairs(const Bounds &bounds)
     double cell;
     if (!(reach > 0) || !cell_width(wide, cell))
         return false;
-    double scale = 1 / cell;
-    TableSize table = table_size(wide, scale);
-    sort_into_cells(wide, scale, table, reach);
-    int found = find_near_pairs(table);
+    TableSize table;
+    int found = find_pairs_in_grid(bounds, cell, reach, table);
     if (found < 0) {
         _keep_pause = keep_pause;
         return false;
@@ -470,6 +466,17 @@ bool World::keep_pairs(const Bounds &bounds)
         if (c.cell >= 0)
             _kept_scale = std::max({_kept_scale, std::fabs(c.x), std::fabs(c.y), std::fabs(c.r)});
     return true;
+}
+
+// Sorts the bodies into cells of the given width, every radius widened
+// by reach, and writes the near pairs to _near: how many, or -1 for a
+// crowd (find_near_pairs).  The table the cells wrap onto goes to table.
+int World::find_pairs_in_grid(const Bounds &bounds, double cell, double reach, TableSize &table)
+{
+    double scale = 1 / cell;
+    table = table_size(bounds, scale);
+    sort_into_cells(bounds, scale, table, reach);
+    return find_near_pairs(table);
 }
 
 // Up to this many near partners are put in order by insertion.

@@ -232,6 +232,7 @@ class World {
     static TableSize table_size(const Bounds &bounds, double scale);
     void sort_into_cells(const Bounds &bounds, double scale, const TableSize &table,
                          double reach);
+    int find_pairs_in_grid(const Bounds &bounds, double cell, double reach, TableSize &table);
     bool kept_pairs_hold(const Bounds &bounds) const;
     bool keep_pairs(const Bounds &bounds);
     int near_in_cells(const Collider &a, int i, int first, int last, int *js, int count) const;
